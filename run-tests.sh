@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, runs every test with ctest, then the unit
+# tests again under AddressSanitizer + UndefinedBehaviorSanitizer, then every
+# fuzz target for a few seconds. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-5}
+
+# Tests open real windows: give them an X server when there is none.
+with_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    "$@"
+  else
+    xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+  fi
+}
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+
+echo "== tests"
+with_display ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRIC_SANITIZE=ON -DVELTRIC_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  with_display ctest --test-dir build-asan --output-on-failure -j "$jobs" -L unit
+
+echo "== fuzz targets (${fuzz_seconds} s each)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELTRIC_FUZZ=ON -DVELTRIC_TESTS=OFF -DVELTRIC_BENCH=OFF
+cmake --build build-fuzz -j "$jobs"
+./scripts/run-fuzzers.sh build-fuzz "$fuzz_seconds"
+
+echo "== all tests passed"

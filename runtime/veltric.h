@@ -1,0 +1,11 @@
+#pragma once
+// The command set of the dialect, namespace __VELTRIC__, with its value
+// types. A translated program includes this one header. Each group below is
+// one module; the bodies live in the module folders.
+
+// ---- values: strings, arrays, math ---------------------------------------
+#include "runtime/dgstr.h"
+#include "runtime/number_text.h"
+
+// ---- program entry, start-up, shut-down, error record --------------------
+#include "runtime/core.h"
