@@ -1,0 +1,95 @@
+#pragma once
+// OpenGLDedudeve: the one 2D renderer; owns the window, its GL context, the
+// sprite table, the fonts and the surfaces. Each group of members below is
+// one module of media/ (window, sprite table, pictures, fonts, drawing,
+// surfaces); its bodies live in that module's .cpp file.
+#include <cstdint>
+
+#include <SDL.h>
+
+#include "media/sprite_record.h"
+#include "media/surface_record.h"
+#include "runtime/queue.h"
+
+namespace __VELTRIC__ {
+
+struct OPENGL_IMAGE;
+
+// A vertex of the text queue: x, y, z, u, v.
+struct TextVertex {
+    float x, y, z, u, v;
+};
+
+class OpenGLDedudeve {
+public:
+    OpenGLDedudeve();
+    virtual ~OpenGLDedudeve();
+    OpenGLDedudeve(const OpenGLDedudeve&) = delete;
+    OpenGLDedudeve& operator=(const OpenGLDedudeve&) = delete;
+
+    // ---- window, GL context, frame pacing (window module) ----
+    int Init(unsigned long hInstance, int w, int h, int bpp, unsigned int maxfps, int multisamples,
+             bool fullscreen);
+    double FlipScreens();
+    std::uint32_t WinMessages();
+    void SetMaxFPS(int fps);
+    void SetupAccurateTimer();
+    int SetScreen(int w, int h, int bpp, int fullscreen);
+    int DoFullscreen();
+    int DoWindowed();
+    int HideWindow() { return 1; }
+    void Make2DViewport(int x, int y, int w, int h);
+    void ChangeSize(int w, int h);
+    void Close();
+    void FreeAll();
+
+    // ---- sprite table and textures (sprite table module) ----
+    void FreeSprite(int n);
+    std::uint8_t LoadSprite(int n, const char* file, unsigned long colorkey, bool normalmap);
+    int MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, unsigned int* tex,
+                    unsigned int* tex2, bool normalmap, bool nearest);
+    int GrabSprite(int n, int x, int y, int w, int h);
+    void GetSpritePixels(int n);
+    void GetSpriteSize(int n, int& w, int& h) const;
+    void SetColorKey(unsigned long colour);
+    std::uint32_t GetTrueCookieColor();
+
+    // ---- fonts and text (font module) ----
+
+    // ---- 2D drawing and collision (drawing module) ----
+
+    // ---- surfaces and render-to-texture screens (surface module) ----
+    int FBO_create(int screen, int sprite, int w, int h);
+    int FBO_start(int screen);
+    int FBO_end();
+    int LoadSurface(int n, const char* file, bool flag);
+    int GrabSurface(int n);
+    int PasteSurface(int n);
+    int FreeSurface(int n);
+
+    // ---- fields ----
+    Queue<TextVertex> m_textVertices{128, 512};
+    SpriteRecord* m_sprites = nullptr;          // kSpriteCount records
+    float m_alpha = 0.0f;                       // current alpha of 2D drawing
+    ScreenRecord m_screens[32] = {};
+    int m_currentScreen = -1;                   // -1: the window's back buffer
+    std::uint8_t** m_alphaCache = nullptr;      // kSpriteCount pointers
+    SurfaceRecord m_surfaces[8] = {};
+    std::uint8_t m_smoothShading = 1;
+    int m_width = 0, m_height = 0, m_bpp = 0;
+    int m_fullscreen = 0;
+    int m_multisamples = 0;
+    int m_viewX = 0, m_viewY = 0, m_viewW = 0, m_viewH = 0;
+    std::uint32_t m_colorKey = 0x8000FF;
+    std::uint32_t m_fontColorKey = 0;
+    std::uint8_t m_glReady = 0;
+    double m_nextFrame = 0.0;                   // renderer clock, ms
+    double m_framePeriod = 0.0;                 // ms
+};
+
+// 1 for an Escape key-down or a quit event, else 0.
+std::uint32_t HandleEvent(SDL_Event* e);
+
+extern OpenGLDedudeve* __g_pRbow;
+
+} // namespace __VELTRIC__
