@@ -9,3 +9,10 @@
 
 // ---- program entry, start-up, shut-down, error record --------------------
 #include "runtime/core.h"
+
+// ---- frame step, timers, waiting -------------------------------------------
+#include "runtime/frame.h"
+
+// ---- input: keyboard, mouse, joysticks -------------------------------------
+#include "media/dxinput.h"
+#include "media/input_cmds.h"
