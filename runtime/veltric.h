@@ -10,6 +10,11 @@
 // ---- program entry, start-up, shut-down, error record --------------------
 #include "runtime/core.h"
 
+// ---- files: names, archive, channels, INI and line files, directories -----
+#include "runtime/filesystem.h"
+#include "runtime/compression.h"
+#include "runtime/shoebox.h"
+
 // ---- frame step, timers, waiting -------------------------------------------
 #include "runtime/frame.h"
 

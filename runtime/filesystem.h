@@ -1,0 +1,47 @@
+#pragma once
+// Opening files by names whose letter case may differ from the directory's,
+// and RTFileSystem, the small open-file record the loaders and the file
+// channels read through.
+#include <cstdio>
+
+namespace __VELTRIC__ {
+
+class RTFileSystem {
+public:
+    // Resolves a name case-insensitively in its last component: true with the
+    // name to use in out (never longer than name), false when no entry fits.
+    // Prints its request lines on standard output when name does not open as
+    // given.
+    static bool GetNoCaseName4Input(char const* name, char* out);
+    // The same resolution without any printed line (for checks that must not
+    // add to the request log, such as whether two names are one file).
+    static bool ResolveQuiet(char const* name, char* out);
+
+    // Closes what the record holds and opens name for binary reading through
+    // the resolution; records the size and position 0. True when open.
+    bool OpenIn(char const* name);
+
+    // Reads the next text line from the record's position into buffer (at
+    // most max - 1 bytes, always terminated; a longer line is delivered in
+    // pieces by the following calls). The line end (LF or CR LF) is removed.
+    // 1 when a line was delivered, 0 at the end of the file or with no file.
+    int ReadLine(char* buffer, int max);
+
+    // After ReadLine delivered a piece of a longer line: skips what is left of
+    // that line, so that the next ReadLine starts on the following line.
+    void SkipRestOfLine();
+
+    // Closes the stream when one is open and clears all three fields.
+    int Close();
+
+    std::FILE* file = nullptr;
+    int size = 0;
+    int position = 0;
+};
+
+// Opens name with mode through the case-insensitive resolution; a name that
+// does not resolve is created when the mode writes or appends. The stream or
+// null; the request lines go to standard output.
+std::FILE* fopen_case(char const* name, char const* mode);
+
+} // namespace __VELTRIC__
