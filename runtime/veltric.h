@@ -14,6 +14,7 @@
 #include "runtime/filesystem.h"
 #include "runtime/compression.h"
 #include "runtime/shoebox.h"
+#include "runtime/file_channels.h"
 
 // ---- frame step, timers, waiting -------------------------------------------
 #include "runtime/frame.h"
@@ -21,3 +22,10 @@
 // ---- input: keyboard, mouse, joysticks -------------------------------------
 #include "media/dxinput.h"
 #include "media/input_cmds.h"
+
+// ---- window, GL context, frame pacing, GL extensions ------------------------
+#include "media/opengl_dedudeve.h"
+#include "media/gl_extensions.h"
+
+// ---- 3D renderer -------------------------------------------------------------
+#include "engine3d/dedudeve3d.h"

@@ -1,0 +1,11 @@
+# Tests of the file layer: names, archive, channels, INI and line files,
+# files and directories. The archive packer is a fixture maker shared with
+# the benchmark.
+add_library(veltric_archive_packer STATIC ${CMAKE_CURRENT_LIST_DIR}/archive_packer.cpp)
+target_link_libraries(veltric_archive_packer PUBLIC veltric_deps PRIVATE veltric_warnings)
+
+veltric_gtest(files_test LABELS unit
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/filesystem_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/shoebox_test.cpp
+  LIBS veltric_archive_packer)
