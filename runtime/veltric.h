@@ -23,9 +23,3 @@
 #include "media/dxinput.h"
 #include "media/input_cmds.h"
 
-// ---- window, GL context, frame pacing, GL extensions ------------------------
-#include "media/opengl_dedudeve.h"
-#include "media/gl_extensions.h"
-
-// ---- 3D renderer -------------------------------------------------------------
-#include "engine3d/dedudeve3d.h"
