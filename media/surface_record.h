@@ -24,7 +24,9 @@ struct FBUFFER {
     std::int32_t height;
 
     static int InitFrameBufferObject();
-    int Create(int w, int h);
+    // Makes the object with `texture` as its colour attachment; 1 only when
+    // that combination is complete (nothing is kept otherwise).
+    int Create(int w, int h, unsigned int texture = 0);
     void Clear();
     int StartRendering(unsigned int texture);
     int StopRendering();
