@@ -10,6 +10,9 @@
 // ---- program entry, start-up, shut-down, error record --------------------
 #include "runtime/core.h"
 
+// ---- system commands: subs by name, libraries, platform, shell -----------
+#include "runtime/system_cmds.h"
+
 // ---- files: names, archive, channels, INI and line files, directories -----
 #include "runtime/filesystem.h"
 #include "runtime/compression.h"
@@ -23,3 +26,7 @@
 #include "media/dxinput.h"
 #include "media/input_cmds.h"
 
+
+// ---- 2D commands, surfaces and render-to-texture screens -------------------
+#include "media/commands2d.h"
+#include "media/surfaces.h"
