@@ -26,7 +26,13 @@
 #include "media/dxinput.h"
 #include "media/input_cmds.h"
 
+// ---- window, GL context, frame pacing, GL extensions ------------------------
+#include "media/opengl_dedudeve.h"
+#include "media/gl_extensions.h"
 
 // ---- 2D commands, surfaces and render-to-texture screens -------------------
 #include "media/commands2d.h"
 #include "media/surfaces.h"
+
+// ---- 3D renderer -------------------------------------------------------------
+#include "engine3d/dedudeve3d.h"

@@ -1,0 +1,10 @@
+# Start-up, shut-down and the entry of a translated program, and the string
+# value with its number text.
+add_veltric_program(spine_probe CAPTION "Spine Probe" ${CMAKE_CURRENT_LIST_DIR}/spine_probe.cpp)
+
+veltric_gtest(startup_program_test LABELS program gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/startup_program_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/child_process.cpp
+  TIMEOUT 240)
+target_compile_definitions(startup_program_test PRIVATE SPINE_PROBE_PATH="$<TARGET_FILE:spine_probe>")
+add_dependencies(startup_program_test spine_probe)
