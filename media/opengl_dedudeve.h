@@ -4,6 +4,7 @@
 // one module of media/ (window, sprite table, pictures, fonts, drawing,
 // surfaces); its bodies live in that module's .cpp file.
 #include <cstdint>
+#include <vector>
 
 #include <SDL.h>
 
@@ -53,10 +54,51 @@ public:
     void GetSpriteSize(int n, int& w, int& h) const;
     void SetColorKey(unsigned long colour);
     std::uint32_t GetTrueCookieColor();
+    // Pictures written from the window or a sprite (BMP, or PNG by name).
+    bool SaveMemoryToBMP(const char* file, unsigned char* pixels, int w, int h, int stride,
+                         int rows, bool topdown);
+    std::uint8_t SaveBMPFile(const char* file);
+    std::uint8_t SaveBMPSprite(int n, const char* file);
+    int MaxTextureSide();                        // GL_MAX_TEXTURE_SIZE once the GL is up
+    std::vector<std::uint8_t> m_grabBuffer;      // GrabSprite's read-back, kept between grabs
 
     // ---- fonts and text (font module) ----
+    std::uint8_t LoadFont(int n, const char* file);
+    void DefaultFont(int n);
+    void GetFontSize(int n, int& w, int& h) const;
+    void Text2D(int font, const char* text, float x, float y, float z);
+    void Text3D(int font, const char* text, float x, float y, float z, float size);
 
     // ---- 2D drawing and collision (drawing module) ----
+    void SetTexture3D(int a, int b, int second, unsigned int* ids);
+    void SetSmoothShading(bool on) { m_smoothShading = on ? 1 : 0; }
+    void ApplySmoothShading();
+    void DrawQuad(const float* q);
+    void DrawSprite(int n, int x, int y);
+    void StretchSprite(int n, int x, int y, int w, int h);
+    void RotoSprite(int n, int x, int y, float angle, float scale);
+    void TileSprite(int n, int tw, int th);
+    void DrawTile(int n, int tile, int x, int y);
+    void StretchTile(int n, int tile, int x, int y, int w, int h);
+    void RotoZoomTile(int n, int tile, int x, int y, float angle, float scale);
+    void DrawPixel(int x, int y, unsigned long c);
+    void DrawLine(int x1, int y1, int x2, int y2, unsigned long c);
+    void DrawRect(int x, int y, int w, int h, unsigned long c);
+    std::uint32_t GetPixel(int x, int y);
+    void StartPoly(int n);
+    void PolyPoint(int x, int y, float u, float v, unsigned long c);
+    void EndPoly();
+    void DrawVertexArray(unsigned int mode);
+    void DrawBillboard(int n, float x, float y, float z, float scale);
+    int SpriteCollision(int n, int m, int x1, int y1, int x2, int y2);
+    int TileCollision(int n, int k, int x1, int y1, int m, int j, int x2, int y2);
+    int _PixelCollision(int n, int x1, int y1, int m, int x2, int y2, int left, int top, int right,
+                        int bottom);
+    // Current texture state of SetTexture3D: first and second texture
+    // numbers and whether the sprites' second textures were asked for.
+    int m_texFirst = -1;
+    int m_texSecond = -1;
+    bool m_texUseSecond = false;
 
     // ---- surfaces and render-to-texture screens (surface module) ----
     int FBO_create(int screen, int sprite, int w, int h);

@@ -6,15 +6,6 @@
 namespace __VELTRIC__ {
 
 // temporary stand-in until its module lands
-std::uint8_t OpenGLDedudeve::LoadFont(int, const char*) { return 0; }
-// temporary stand-in until its module lands
-void OpenGLDedudeve::DefaultFont(int) {}
-// temporary stand-in until its module lands
-void OpenGLDedudeve::GetFontSize(int, int& w, int& h) const { w = h = 0; }
-// temporary stand-in until its module lands
-void OpenGLDedudeve::Text2D(int, const char*, float, float, float) {}
-
-// temporary stand-in until its module lands
 SFXSound* pDXsnd = nullptr;
 // temporary stand-in until its module lands
 SFXSoundBuffer* DXwav = nullptr;

@@ -6,6 +6,10 @@
 // ---- values: strings, arrays, math ---------------------------------------
 #include "runtime/dgstr.h"
 #include "runtime/number_text.h"
+#include "runtime/arrays.h"
+#include "runtime/string_cmds.h"
+#include "runtime/math_cmds.h"
+#include "runtime/data_read.h"
 
 // ---- program entry, start-up, shut-down, error record --------------------
 #include "runtime/core.h"
@@ -29,6 +33,11 @@
 // ---- window, GL context, frame pacing, GL extensions ------------------------
 #include "media/opengl_dedudeve.h"
 #include "media/gl_extensions.h"
+
+// ---- sprites, pictures, fonts, 2D drawing and collision --------------------
+#include "media/image.h"
+#include "media/fonts.h"
+#include "media/drawing.h"
 
 // ---- 2D commands, surfaces and render-to-texture screens -------------------
 #include "media/commands2d.h"

@@ -1,0 +1,378 @@
+// 2D drawing: texture selection (shared with the 3D renderer), sprites,
+// tiles, untextured primitives, the vertex-array routine of the text queue
+// and billboards. Coordinates are pixels of the current target, origin at
+// the top left, y down (the projection of Make2DViewport). Sprite numbers
+// outside the table draw nothing.
+#include <SDL_opengl.h>
+
+#include <cmath>
+
+#include "media/drawing.h"
+#include "media/gl_extensions.h"
+#include "media/opengl_dedudeve.h"
+#include "media/tile_area.h"
+
+namespace __VELTRIC__ {
+
+int g_nTexture = -1;
+
+bool GetTile(const SpriteRecord& s, int k, TileArea& t)
+{
+    t.tw = s.tileWidth;
+    t.th = s.tileHeight;
+    if (t.tw < 1 || t.th < 1 || s.imgWidth == 0 || s.imgHeight == 0) return false;
+    const int cols = s.imgWidth / t.tw, rows = s.imgHeight / t.th;
+    if (cols < 1 || rows < 1 || k < 0 || k >= cols * rows) return false;
+    t.col = k % cols;
+    t.row = k / cols;
+    const float texW = s.texWidth, texH = s.texHeight;
+    t.s0 = static_cast<float>(t.col * t.tw) / texW;
+    t.s1 = t.s0 + static_cast<float>(t.tw) / texW;
+    t.tb = static_cast<float>(s.imgHeight - (t.row + 1) * t.th) / texH;
+    t.tt = t.tb + static_cast<float>(t.th) / texH;
+    return true;
+}
+
+namespace {
+
+// Alpha byte of an untextured primitive: the colour key draws transparent.
+GLubyte PrimitiveAlpha(unsigned long c, std::uint32_t key, float alpha)
+{
+    if (static_cast<std::uint32_t>(c) == key) return 0;
+    return static_cast<GLubyte>(static_cast<int>(255.0f * alpha) % 256);
+}
+
+void PrimitiveColour(unsigned long c, std::uint32_t key, float alpha)
+{
+    glColor4ub(static_cast<GLubyte>(c & 0xFF), static_cast<GLubyte>((c >> 8) & 0xFF),
+               static_cast<GLubyte>((c >> 16) & 0xFF), PrimitiveAlpha(c, key, alpha));
+}
+
+// Pixel centres for points and lines: the projection moved by 3/8 pixel.
+void BeginPrimitive()
+{
+    glDisable(GL_ALPHA_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glTranslatef(0.375f, 0.375f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void EndPrimitive()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_ALPHA_TEST);
+}
+
+} // namespace
+
+void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
+{
+    g_nTexture = a;
+    m_texFirst = a;
+    m_texSecond = b;
+    m_texUseSecond = second != 0;
+    auto name = [&](int k) -> GLuint {
+        if (ids) return ids[k];
+        if (!IsSpriteNumber(k) || !m_sprites) return 0;
+        return second ? m_sprites[k].texture2 : m_sprites[k].texture;
+    };
+    if (!glActiveTextureArb) {
+        if (a < 0) {
+            glDisable(GL_TEXTURE_2D);
+            glEnable(GL_COLOR_MATERIAL);
+        } else {
+            glBindTexture(GL_TEXTURE_2D, name(a));
+            glEnable(GL_TEXTURE_2D);
+        }
+        return;
+    }
+    // With two numbers the first texture lies on unit 1, the second on unit 0.
+    glActiveTextureArb(GL_TEXTURE1_ARB);
+    if (a >= 0 && b >= 0) {
+        glBindTexture(GL_TEXTURE_2D, name(a));
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glActiveTextureArb(GL_TEXTURE0_ARB);
+    if (a < 0) {
+        glDisable(GL_TEXTURE_2D);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, name(b >= 0 ? b : a));
+        glEnable(GL_TEXTURE_2D);
+    }
+}
+
+void OpenGLDedudeve::ApplySmoothShading()
+{
+    const GLint f = m_smoothShading ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, f);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
+}
+
+void OpenGLDedudeve::DrawQuad(const float* q)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBegin(GL_TRIANGLE_FAN);
+    for (int i = 0; i < 4; ++i, q += 4) {
+        glTexCoord2f(q[2], q[3]);
+        glVertex2f(q[0], q[1]);
+    }
+    glEnd();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+void OpenGLDedudeve::DrawSprite(int n, int x, int y)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const SpriteRecord& s = m_sprites[n];
+    const int iw = s.imgWidth, ih = s.imgHeight;
+    const float smax = static_cast<float>(iw) / s.texWidth;
+    const float tmax = static_cast<float>(ih) / s.texHeight;
+    glBegin(GL_QUADS);
+    glTexCoord2f(smax, tmax);
+    glVertex2i(x + iw, y);
+    glTexCoord2f(0, tmax);
+    glVertex2i(x, y);
+    glTexCoord2f(0, 0);
+    glVertex2i(x, y + ih);
+    glTexCoord2f(smax, 0);
+    glVertex2i(x + iw, y + ih);
+    glEnd();
+}
+
+void OpenGLDedudeve::StretchSprite(int n, int x, int y, int w, int h)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const SpriteRecord& s = m_sprites[n];
+    const float smax = static_cast<float>(s.imgWidth) / s.texWidth;
+    const float tmax = static_cast<float>(s.imgHeight) / s.texHeight;
+    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+    const float q[16] = {fx, fy + fh, 0, 0,    fx + fw, fy + fh, smax, 0,
+                         fx + fw, fy, smax, tmax, fx, fy, 0, tmax};
+    // One negative side turns the quad's winding; the culled 2D state would
+    // hide the mirrored picture without the front face following it.
+    const bool mirrored = (w < 0) != (h < 0);
+    if (mirrored) glFrontFace(GL_CW);
+    DrawQuad(q);
+    if (mirrored) glFrontFace(GL_CCW);
+}
+
+void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const SpriteRecord& s = m_sprites[n];
+    const int iw = s.imgWidth, ih = s.imgHeight;
+    const float tw = s.texWidth, th = s.texHeight;
+    // Half a texel inside the picture, so bilinear filtering never samples
+    // the padding of the texture.
+    const float smin = 0.5f / tw, smax = (iw - 0.5f) / tw;
+    const float tmin = 0.5f / th, tmax = (ih - 0.5f) / th;
+    const float hx = iw * scale * 0.5f, hy = ih * scale * 0.5f;
+    glPushMatrix();
+    glTranslatef(static_cast<float>(x + (iw >> 1)), static_cast<float>(y + (ih >> 1)), 0.0f);
+    glRotatef(angle, 0.0f, 0.0f, -1.0f);
+    const float q[16] = {-hx, hy, smin, tmin, hx, hy, smax, tmin,
+                         hx, -hy, smax, tmax, -hx, -hy, smin, tmax};
+    DrawQuad(q);
+    glPopMatrix();
+}
+
+void OpenGLDedudeve::TileSprite(int n, int tw, int th)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    // Sides outside the record's range mean "not cut into tiles".
+    m_sprites[n].tileWidth = static_cast<std::uint16_t>(tw >= 0 && tw <= 65535 ? tw : 0);
+    m_sprites[n].tileHeight = static_cast<std::uint16_t>(th >= 0 && th <= 65535 ? th : 0);
+}
+
+void OpenGLDedudeve::DrawTile(int n, int tile, int x, int y)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    TileArea t;
+    if (!GetTile(m_sprites[n], tile, t)) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    glBegin(GL_QUADS);
+    glTexCoord2f(t.s1, t.tt);
+    glVertex2f(fx + t.tw, fy);
+    glTexCoord2f(t.s0, t.tt);
+    glVertex2f(fx, fy);
+    glTexCoord2f(t.s0, t.tb);
+    glVertex2f(fx, fy + t.th);
+    glTexCoord2f(t.s1, t.tb);
+    glVertex2f(fx + t.tw, fy + t.th);
+    glEnd();
+}
+
+void OpenGLDedudeve::StretchTile(int n, int tile, int x, int y, int w, int h)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    TileArea t;
+    if (!GetTile(m_sprites[n], tile, t)) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    const float fw = static_cast<float>(w) + 0.1f, fh = static_cast<float>(h) + 0.1f;
+    const float q[16] = {fx, fy, t.s0, t.tt,           fx, fy + fh, t.s0, t.tb,
+                         fx + fw, fy + fh, t.s1, t.tb, fx + fw, fy, t.s1, t.tt};
+    DrawQuad(q);
+}
+
+void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, float scale)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    TileArea t;
+    if (!GetTile(m_sprites[n], tile, t)) return;
+    SetTexture3D(n, -1, 0, nullptr);
+    ApplySmoothShading();
+    const float hx = t.tw * (scale * 0.5f), hy = scale * 0.5f * t.th;
+    const float rad = angle * 0.017453292f;
+    const float sn = std::sin(rad), cs = std::cos(rad);
+    const float cx = static_cast<float>(x + t.tw / 2), cy = static_cast<float>(y + t.th / 2);
+    const float q[16] = {
+        std::ceil(cx - hx * cs - hy * sn), std::ceil(cy - hy * cs + hx * sn), t.s0, t.tt,
+        std::ceil(cx - hx * cs + hy * sn), std::ceil(cy + hy * cs + hx * sn), t.s0, t.tb,
+        std::ceil(cx + hx * cs + hy * sn), std::ceil(cy + hy * cs - hx * sn), t.s1, t.tb,
+        std::ceil(cx + hx * cs - hy * sn), std::ceil(cy - hy * cs - hx * sn), t.s1, t.tt,
+    };
+    DrawQuad(q);
+}
+
+void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
+{
+    PrimitiveColour(c, m_colorKey, m_alpha);
+    SetTexture3D(-1, -1, 0, nullptr);
+    BeginPrimitive();
+    glBegin(GL_POINTS);
+    glVertex2i(x, y);
+    glEnd();
+    EndPrimitive();
+    glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
+}
+
+void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
+{
+    PrimitiveColour(c, m_colorKey, m_alpha);
+    SetTexture3D(-1, -1, 0, nullptr);
+    BeginPrimitive();
+    glBegin(GL_LINES);
+    glVertex2i(x1, y1);
+    glVertex2i(x2, y2);
+    glEnd();
+    // Lines leave their last pixel out; light it so both ends show.
+    glBegin(GL_POINTS);
+    glVertex2i(x2, y2);
+    glEnd();
+    EndPrimitive();
+    glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<int>(255.0f * m_alpha) % 256));
+}
+
+void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
+{
+    if (w < 0) {
+        x = x + w + 1;
+        w = -w;
+    }
+    if (h < 0) {
+        y = y + h + 1;
+        h = -h;
+    }
+    PrimitiveColour(c, m_colorKey, m_alpha);
+    SetTexture3D(-1, -1, 0, nullptr);
+    BeginPrimitive();
+    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+    const float q[16] = {fx, fy + fh, 0, 0, fx + fw, fy + fh, 0, 0, fx + fw, fy, 0, 0, fx, fy, 0, 0};
+    DrawQuad(q);
+    EndPrimitive();
+    glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
+}
+
+std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
+{
+    // Rows count from the top of what is being drawn on: the screen's
+    // picture while a frame buffer object is current, else the window.
+    int targetH = m_height;
+    const bool fbo = m_currentScreen >= 0 && m_currentScreen < 32 &&
+                     m_screens[m_currentScreen].fb.width != 0;
+    if (fbo) {
+        const int sprite = m_screens[m_currentScreen].sprite;
+        targetH = IsSpriteNumber(sprite) && m_sprites ? m_sprites[sprite].imgHeight : 0;
+        glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    } else {
+        glReadBuffer(GL_BACK);
+    }
+    unsigned char px[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, targetH - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+    return px[0] | (px[1] << 8) | (static_cast<std::uint32_t>(px[2]) << 16);
+}
+
+void OpenGLDedudeve::DrawVertexArray(unsigned int mode)
+{
+    const int count = m_textVertices.Count();
+    if (count == 0 || !m_textVertices.Items()) return;
+    const TextVertex* v = m_textVertices.Items();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(TextVertex), &v->x);
+    const bool textured = g_nTexture >= 0;
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(TextVertex), &v->u);
+    }
+    glDrawArrays(mode, 0, count);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (textured) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void OpenGLDedudeve::DrawBillboard(int n, float x, float y, float z, float scale)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const float R[3] = {m[0], m[4], m[8]};
+    const float U[3] = {m[1], m[5], m[9]};
+    const SpriteRecord& s = m_sprites[n];
+    const float a = static_cast<float>(s.imgWidth >> 2) * scale;
+    const float b = static_cast<float>(s.imgHeight >> 1) * scale;
+    const float smax = (s.imgWidth - 0.5f) * (1.0f / s.texWidth);
+    const float tmax = (s.imgHeight - 0.5f) * (1.0f / s.texHeight);
+    SetTexture3D(n, -1, 0, nullptr);
+    const float P[3] = {x, y, z};
+    auto corner = [&](float ka, float kb, float u, float v) {
+        TextVertex t;
+        t.x = P[0] + ka * a * R[0] + kb * b * U[0];
+        t.y = P[1] + ka * a * R[1] + kb * b * U[1];
+        t.z = P[2] + ka * a * R[2] + kb * b * U[2];
+        t.u = u;
+        t.v = v;
+        m_textVertices.Push(t);
+    };
+    m_textVertices.Clear();
+    if (!m_textVertices.AllocAtLeast(4)) return;
+    corner(-1, 0, 0, 0);
+    corner(1, 0, smax, 0);
+    corner(1, 1, smax, tmax);
+    corner(-1, 1, 0, tmax);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    DrawVertexArray(GL_TRIANGLE_FAN);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+} // namespace __VELTRIC__

@@ -1,0 +1,319 @@
+// The sprite table: turning pictures into textures, loading, grabbing and
+// freeing sprites, the colour keys and the per-sprite alpha caches. Every
+// entry point ignores sprite numbers outside the table.
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "media/image.h"
+#include "media/opengl_dedudeve.h"
+#include "media/texture_build.h"
+
+namespace __VELTRIC__ {
+
+namespace {
+
+void DefaultUnpackState()
+{
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+void SetRepeatAndFilter(GLint mag, GLint min)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+}
+
+// Size of level 0 of the bound texture as the GL holds it.
+void BoundTextureSize(int& w, int& h)
+{
+    GLint tw = 0, th = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
+    w = tw > 0 ? tw : 0;
+    h = th > 0 ? th : 0;
+}
+
+} // namespace
+
+int OpenGLDedudeve::MaxTextureSide()
+{
+    GLint m = 0;
+    if (m_glReady) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m);
+    if (m <= 0 || m > kMaxPictureSide) m = kMaxPictureSide;
+    return m;
+}
+
+void OpenGLDedudeve::FreeSprite(int n)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    SpriteRecord& s = m_sprites[n];
+    if (m_glReady) {
+        if (s.texture) glDeleteTextures(1, &s.texture);
+        if (s.texture2) glDeleteTextures(1, &s.texture2);
+        s.texture = 0;
+        s.texture2 = 0;
+    }
+    s.texWidth = 65535;
+    s.texHeight = 65535;
+    s.imgWidth = 0;
+    s.imgHeight = 0;
+    if (m_alphaCache) {
+        std::free(m_alphaCache[n]);
+        m_alphaCache[n] = nullptr;
+    }
+}
+
+int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, unsigned int* tex,
+                                unsigned int* tex2, bool normalmap, bool nearest)
+{
+    if (!tex) return 0;
+    const int M = MaxTextureSide();
+    if (w == 0) w = img.width - x;
+    if (h == 0) h = img.height - y;
+    if (w < 1 || h < 1) return 0;
+    const int cw = std::min(w, M), ch = std::min(h, M);
+    const int tw = TextureSide(cw), th = TextureSide(ch);
+
+    OPENGL_IMAGE buf;
+    if (!buf.SetSize(tw, th)) return 0;
+    std::memset(buf.pixels, 0, static_cast<std::size_t>(tw) * th * 4);
+    CopyAreaToTexture(img, x, y, cw, ch, buf.pixels, tw, th);
+    if (!nearest) EdgeColourPass(buf.pixels, tw, th);
+
+    DefaultUnpackState();
+    glDeleteTextures(1, tex);
+    *tex = 0;
+    glGenTextures(1, tex);
+    glBindTexture(GL_TEXTURE_2D, *tex);
+    const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
+    SetRepeatAndFilter(filter, filter);
+    if (normalmap) build_detail_normalmap(buf);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, buf.pixels);
+
+    if (tex2) {
+        DefaultUnpackState();
+        if (*tex2) glDeleteTextures(1, tex2);
+        glGenTextures(1, tex2);
+        glBindTexture(GL_TEXTURE_2D, *tex2);
+        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
+        int side = MakeSquareInPlace(buf.pixels, tw, th);
+        for (int level = 0; side > 0; ++level) {
+            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         buf.pixels);
+            side = NextMipLevelInPlace(buf.pixels, side);
+        }
+    }
+    return 1;
+}
+
+std::uint8_t OpenGLDedudeve::LoadSprite(int n, const char* file, unsigned long colorkey,
+                                        bool normalmap)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return 0;
+    FreeSprite(n);
+    OPENGL_IMAGE img;
+    if (!img.LoadImageBMP(file, colorkey) && !img.LoadImagePNG(file, colorkey)) return 0;
+    if (img.width < 1 || img.height < 1) return 0;
+    // A side the GL cannot hold in one texture would be cut; refuse it so the
+    // record always describes the whole picture.
+    const int M = MaxTextureSide();
+    if (img.width > M || img.height > M) return 0;
+    SpriteRecord& s = m_sprites[n];
+    const bool font = n >= kFirstFontSprite;
+    const int made = font ? MakeTexture(img, 0, 0, 0, 0, &s.texture, nullptr, false, true)
+                          : MakeTexture(img, 0, 0, 0, 0, &s.texture, &s.texture2, normalmap, false);
+    if (!made) {
+        FreeSprite(n);
+        return 0;
+    }
+    s.texWidth = static_cast<std::uint16_t>(TextureSide(img.width));
+    s.texHeight = static_cast<std::uint16_t>(TextureSide(img.height));
+    s.imgWidth = static_cast<std::uint16_t>(img.width);
+    s.imgHeight = static_cast<std::uint16_t>(img.height);
+    return 1;
+}
+
+int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return 0;
+    // The area is at most the window and what one texture holds; an empty
+    // area is not a sprite.
+    const int M = MaxTextureSide();
+    w = std::min({w, m_width, M});
+    h = std::min({h, m_height, M});
+    if (w < 1 || h < 1) return 0;
+    if (m_alphaCache) {
+        std::free(m_alphaCache[n]);
+        m_alphaCache[n] = nullptr;
+    }
+    int tw = 32, th = 32;
+    while (w > tw) tw <<= 1;
+    while (h > th) th <<= 1;
+
+    // Asked per grab: the render target (window or screen) may differ.
+    GLint alphaBits = 0;
+    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    const std::uint32_t key = alphaBits > 0 ? 0 : GetTrueCookieColor();
+
+    SpriteRecord& s = m_sprites[n];
+    if (s.texWidth != tw || s.texHeight != th || !s.texture) {
+        if (m_glReady) {
+            if (s.texture) glDeleteTextures(1, &s.texture);
+            if (s.texture2) glDeleteTextures(1, &s.texture2);
+        }
+        s.texture = 0;
+        s.texture2 = 0;
+        DefaultUnpackState();
+        glGenTextures(1, &s.texture);
+        glBindTexture(GL_TEXTURE_2D, s.texture);
+        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, s.texture);
+    }
+
+    const int glY = m_height - y - h;
+    if (alphaBits > 0) {
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, glY, w, h);
+    } else {
+        const std::size_t bytes = static_cast<std::size_t>(tw) * th * 4;
+        if (m_grabBuffer.size() < bytes) m_grabBuffer.resize(bytes);
+        std::memset(m_grabBuffer.data(), 0, bytes);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, glY, tw, th, GL_BGRA, GL_UNSIGNED_BYTE, m_grabBuffer.data());
+        // Pixels of the key colour become transparent; the comparison is
+        // with the key as the frame buffer stores it.
+        const std::uint32_t k = key >> 8;
+        std::uint8_t* p = m_grabBuffer.data();
+        for (std::size_t i = 0; i < bytes; i += 4) {
+            const std::uint32_t rgb = p[i] | (p[i + 1] << 8) | (static_cast<std::uint32_t>(p[i + 2]) << 16);
+            if (rgb == k) p[i + 3] = 0;
+        }
+        DefaultUnpackState();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     m_grabBuffer.data());
+    }
+    s.texWidth = static_cast<std::uint16_t>(tw);
+    s.texHeight = static_cast<std::uint16_t>(th);
+    s.imgWidth = static_cast<std::uint16_t>(w);
+    s.imgHeight = static_cast<std::uint16_t>(h);
+    return 1;
+}
+
+void OpenGLDedudeve::GetSpritePixels(int n)
+{
+    if (!IsSpriteNumber(n) || !m_sprites || !m_alphaCache || m_alphaCache[n]) return;
+    const SpriteRecord& s = m_sprites[n];
+    if (!s.texture || s.imgWidth == 0 || s.imgHeight == 0) return;
+    glBindTexture(GL_TEXTURE_2D, s.texture);
+    int tw, th;
+    BoundTextureSize(tw, th);
+    // Sized from the texture the GL really holds, and at least as large as
+    // the record says, so readers indexing by the record stay inside.
+    const std::size_t rows = static_cast<std::size_t>(std::max<int>(th, s.texHeight));
+    const std::size_t cols = static_cast<std::size_t>(std::max<int>(tw, s.texWidth));
+    auto* cache = static_cast<std::uint8_t*>(std::calloc(rows * cols, 1));
+    if (!cache) return;
+    if (tw > 0 && th > 0) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        if (static_cast<std::size_t>(tw) == cols) {
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, cache);
+        } else {
+            // The record claims a wider texture than the GL holds: read
+            // tightly, then spread the rows to the record's row length.
+            std::vector<std::uint8_t> tight(static_cast<std::size_t>(tw) * th);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, tight.data());
+            for (int r = 0; r < th; ++r)
+                std::memcpy(cache + r * cols, tight.data() + static_cast<std::size_t>(r) * tw, tw);
+        }
+    }
+    m_alphaCache[n] = cache;
+}
+
+void OpenGLDedudeve::GetSpriteSize(int n, int& w, int& h) const
+{
+    w = h = 0;
+    if (!IsSpriteNumber(n) || !m_sprites) return;
+    w = m_sprites[n].imgWidth;
+    h = m_sprites[n].imgHeight;
+}
+
+void OpenGLDedudeve::SetColorKey(unsigned long colour)
+{
+    m_colorKey = static_cast<std::uint32_t>(colour);
+    m_fontColorKey = static_cast<std::uint32_t>(colour);
+}
+
+std::uint32_t OpenGLDedudeve::GetTrueCookieColor()
+{
+    if (m_colorKey == 0) return 0;
+    // The probe pixel is the one DrawPixel(4, 4) lights: column 4 and row 4
+    // from the top of the current 2D viewport, on the target being drawn.
+    int targetH = m_height;
+    const bool fbo = m_currentScreen >= 0 && m_currentScreen < 32 &&
+                     m_screens[m_currentScreen].fb.width != 0;
+    if (fbo) {
+        const int sprite = m_screens[m_currentScreen].sprite;
+        targetH = IsSpriteNumber(sprite) && m_sprites ? m_sprites[sprite].imgHeight : 0;
+        glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    } else {
+        glReadBuffer(GL_BACK);
+    }
+    const int px = m_viewX + 4;
+    const int row = targetH - m_viewY - 5;
+    // Blending would mix the probe with what lies beneath it.
+    const GLboolean blend = glIsEnabled(GL_BLEND);
+    glDisable(GL_BLEND);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    unsigned char saved[4] = {0, 0, 0, 0}, probe[4] = {0, 0, 0, 0};
+    glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, saved);
+    DrawPixel(4, 4, m_colorKey);
+    glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, probe);
+    DrawPixel(4, 4, saved[0] | (saved[1] << 8) | (static_cast<unsigned long>(saved[2]) << 16));
+    if (blend) glEnable(GL_BLEND);
+    return (static_cast<std::uint32_t>(probe[0]) << 24) | (static_cast<std::uint32_t>(probe[1]) << 16) |
+           (static_cast<std::uint32_t>(probe[2]) << 8);
+}
+
+bool OpenGLDedudeve::SaveMemoryToBMP(const char* file, unsigned char* pixels, int w, int h,
+                                     int stride, int rows, bool topdown)
+{
+    const std::uint32_t key = GetTrueCookieColor();
+    return WritePictureFile(file, pixels, w, h, stride, rows, topdown, key >> 8);
+}
+
+std::uint8_t OpenGLDedudeve::SaveBMPFile(const char* file)
+{
+    if (m_width < 1 || m_height < 1) return 0;
+    std::vector<unsigned char> buf(static_cast<std::size_t>(m_width) * m_height * 3);
+    glReadBuffer(GL_BACK);
+    // Rows of 3-byte pixels are tight in the buffer, whatever the width.
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, m_width, m_height, GL_BGR, GL_UNSIGNED_BYTE, buf.data());
+    return SaveMemoryToBMP(file, buf.data(), m_width, m_height, m_width, m_height, false) ? 1 : 0;
+}
+
+std::uint8_t OpenGLDedudeve::SaveBMPSprite(int n, const char* file)
+{
+    if (!IsSpriteNumber(n) || !m_sprites) return 0;
+    const SpriteRecord& s = m_sprites[n];
+    if (!s.texture || s.imgWidth == 0 || s.imgHeight == 0) return 0;
+    glBindTexture(GL_TEXTURE_2D, s.texture);
+    int tw, th;
+    BoundTextureSize(tw, th);
+    if (tw < s.imgWidth || th < s.imgHeight) return 0;
+    std::vector<unsigned char> buf(static_cast<std::size_t>(tw) * th * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR, GL_UNSIGNED_BYTE, buf.data());
+    return SaveMemoryToBMP(file, buf.data(), s.imgWidth, s.imgHeight, tw, th, false) ? 1 : 0;
+}
+
+} // namespace __VELTRIC__
