@@ -1,0 +1,239 @@
+#include "runtime/string_cmds.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/number_text.h"
+
+namespace __VELTRIC__ {
+
+namespace {
+
+// The one search rule of INSTR and REPLACE$.
+int Instr(const char* text, std::size_t len, const char* find, std::size_t findLen, int start)
+{
+    if (start != 0 && (len == 0 || start < 0 || static_cast<std::size_t>(start) > len))
+        return -1;
+    if (findLen == 0)
+        return start;
+    const void* p = memmem(text + start, len - start, find, findLen);
+    return p ? static_cast<int>(static_cast<const char*>(p) - text) : -1;
+}
+
+std::size_t Length(CGStr s) { return std::strlen(s.c_str()); }
+std::size_t Length(const DGStr& s) { return s.Len(); }
+
+template <class A, class B> int InstrOf(const A& text, const B& find, int start)
+{
+    return Instr(text.c_str(), Length(text), find.c_str(), Length(find), start);
+}
+
+DGStr Piece(const char* p, std::size_t n)
+{
+    DGStr s;
+    s.Alloc(static_cast<std::uint32_t>(n));
+    s.Append(p, static_cast<std::uint32_t>(n));
+    return s;
+}
+
+template <char From, char To> DGStr MapCase(const DGStr& text)
+{
+    DGStr r(text);
+    if (r.Len() == 0)
+        return r;
+    char* p = r.GetStrData(r.Len());
+    for (std::uint32_t i = 0; i < r.Len(); ++i)
+        if (p[i] >= From && p[i] <= From + 25)
+            p[i] = static_cast<char>(p[i] - From + To);
+    return r;
+}
+
+// A whole-number argument given as a double, cut toward zero into int range.
+int Truncate(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= INT_MAX)
+        return INT_MAX;
+    if (v <= -INT_MAX)
+        return -INT_MAX;
+    return static_cast<int>(v);
+}
+
+} // namespace
+
+int LEN(const DGStr& text) { return static_cast<int>(text.Len()); }
+
+int LEN(int n)
+{
+    char buf[kNumberTextMax];
+    return static_cast<int>(FormatInteger(n, buf));
+}
+
+int LEN(double n)
+{
+    char buf[kNumberTextMax];
+    return static_cast<int>(FormatNumber(n, buf));
+}
+
+DGStr MID_Str(const DGStr& text, int start, int count)
+{
+    const std::int64_t len = text.Len();
+    // The start is tested before it is subtracted: no overflow for any start.
+    if (start < 0 || start > len)
+        return DGStr();
+    std::int64_t n = count < 0 ? len : count;
+    if (n > len - start)
+        n = len - start;
+    if (n < 1)
+        return DGStr();
+    return Piece(text.c_str() + start, static_cast<std::size_t>(n));
+}
+
+DGStr LCASE_Str(const DGStr& text) { return MapCase<'A', 'a'>(text); }
+DGStr UCASE_Str(const DGStr& text) { return MapCase<'a', 'A'>(text); }
+
+int ASC(const DGStr& text) { return static_cast<unsigned char>(text.c_str()[0]); }
+
+DGStr CHR_Str(int code)
+{
+    char s[2] = {static_cast<char>(code & 255), 0};
+    return DGStr(s);
+}
+
+int INSTR(CGStr text, CGStr find, int start) { return InstrOf(text, find, start); }
+int INSTR(CGStr text, const DGStr& find, int start) { return InstrOf(text, find, start); }
+int INSTR(const DGStr& text, CGStr find, int start) { return InstrOf(text, find, start); }
+int INSTR(const DGStr& text, const DGStr& find, int start) { return InstrOf(text, find, start); }
+int INSTR(const char* text, const char* find, int start)
+{
+    return InstrOf(CGStr(text), CGStr(find), start);
+}
+
+DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement)
+{
+    const std::size_t f = find.Len(), r = replacement.Len(), len = text.Len();
+    // An empty find would match at every position without ever advancing.
+    if (f == 0 || len == 0)
+        return text;
+    const char* fp = find.c_str();
+    const char* rp = replacement.c_str();
+    if (f == r) {
+        char* t = text.GetStrData(static_cast<std::uint32_t>(len));
+        for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f)))
+            std::memcpy(t + m, rp, r);
+        return text;
+    }
+    // Lengths differ: measure the result once, then build it in one pass.
+    // Matches are found left to right in the original text, each search
+    // resuming behind the previous match, which is exactly where the search
+    // resumes behind the inserted replacement.
+    const char* t = text.c_str();
+    std::size_t matches = 0;
+    for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f)))
+        ++matches;
+    if (matches == 0)
+        return text;
+    DGStr out;
+    out.Alloc(static_cast<std::uint32_t>(len - matches * f + matches * r));
+    std::size_t from = 0;
+    for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f))) {
+        out.Append(t + from, static_cast<std::uint32_t>(m - from));
+        out.Append(rp, static_cast<std::uint32_t>(r));
+        from = m + f;
+    }
+    out.Append(t + from, static_cast<std::uint32_t>(len - from));
+    return out;
+}
+
+int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators)
+{
+    array.Empty();
+    bool isSep[256] = {};
+    for (const unsigned char* s = reinterpret_cast<const unsigned char*>(separators.c_str()); *s; ++s)
+        isSep[*s] = true;
+    const char* p = text.c_str();
+    const char* end = p + strnlen(p, text.Len());
+    while (p < end) {
+        while (p < end && isSep[static_cast<unsigned char>(*p)])
+            ++p;
+        if (p == end)
+            break;
+        const char* q = p;
+        while (q < end && !isSep[static_cast<unsigned char>(*q)])
+            ++q;
+        array.Push(Piece(p, static_cast<std::size_t>(q - p)));
+        p = q;
+    }
+    return static_cast<int>(array.Count());
+}
+
+DGStr FORMAT_Str(double width, double decimals, double value)
+{
+    int w = Truncate(width);
+    int d = Truncate(decimals);
+    if (d < 0)
+        d = 0;
+    // Measure first: the text can be far longer than any fixed buffer
+    // (a wide field, many decimals, or a large value in fixed point).
+    int n = std::snprintf(nullptr, 0, "%*.*f", w, d, value);
+    DGStr r;
+    if (n <= 0)
+        return r;
+    char* p = r.GetStrData(static_cast<std::uint32_t>(n));
+    std::snprintf(p, static_cast<std::size_t>(n) + 1, "%*.*f", w, d, value);
+    r.CalcLen();
+    return r;
+}
+
+char* __findOneOf(char* text, const char* set)
+{
+    if (!text || !set)
+        return nullptr;
+    for (; *text; ++text)
+        if (std::strchr(set, *text))
+            return text;
+    return nullptr;
+}
+
+char* __findOneNotOf(char* text, const char* set)
+{
+    if (!text)
+        return nullptr;
+    if (!set)
+        set = "";
+    for (; *text; ++text)
+        if (!std::strchr(set, *text))
+            return text;
+    return nullptr;
+}
+
+DGStr __Bytes2Hex(const unsigned char* bytes, int count)
+{
+    DGStr r;
+    if (count <= 0 || !bytes)
+        return r;
+    static const char kDigits[] = "0123456789ABCDEF";
+    const std::uint32_t n = static_cast<std::uint32_t>(count);
+    char* p = r.GetStrData(2 * n);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        p[2 * i] = kDigits[bytes[i] >> 4];
+        p[2 * i + 1] = kDigits[bytes[i] & 15];
+    }
+    p[2 * n] = '\0';
+    r.CalcLen();
+    return r;
+}
+
+void ReverseSlashes(DGStr& text)
+{
+    if (text.Len() == 0)
+        return;
+    for (char* p = text.GetStrData(text.Len()); *p; ++p)
+        if (*p == '\\')
+            *p = '/';
+}
+
+} // namespace __VELTRIC__
