@@ -47,6 +47,11 @@ void __dLn(double file, double line);
 // The dialect's END: error 0, then __EndProgram.
 double END();
 
+// The directory start-up changes into: the location cut before its last
+// '/' or backslash (one in the first position does not count); a location
+// without one is used whole.
+DGStr ProgramDirectory(const DGStr& location);
+
 // The exit handler start-up registers: the end's work, once, without
 // calling exit again.
 void __EndAtExit();

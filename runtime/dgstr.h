@@ -3,7 +3,11 @@
 // program. Every arithmetic operator on strings concatenates; every
 // comparison of a string with a number compares numbers.
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
+#include <utility>
+
+#include "runtime/number_text.h"
 
 namespace __VELTRIC__ {
 
@@ -109,16 +113,30 @@ using Enable = std::enable_if_t<(is_str<L> || is_str<R>) && (is_str<L> || is_num
                                     (is_str<R> || is_num<R>),
                                 int>;
 
-inline DGStr Text(const DGStr& s) { return s; }
-inline DGStr Text(CGStr s) { return DGStr(s); }
-inline DGStr Text(int n) { return DGStr(n); }
-inline DGStr Text(float n) { return DGStr(n); }
-inline DGStr Text(double n) { return DGStr(n); }
+// An operand's text without copying strings: a string's own characters, a
+// number's text formatted into the piece itself.
+struct Piece {
+    const char* text;
+    std::uint32_t len;
+    char buf[kNumberTextMax];
 
+    explicit Piece(const DGStr& s) : text(s.c_str()), len(s.Len()) {}
+    explicit Piece(CGStr s) : text(s.c_str()), len(static_cast<std::uint32_t>(std::strlen(s.c_str()))) {}
+    explicit Piece(int n) : text(buf), len(static_cast<std::uint32_t>(FormatInteger(n, buf))) {}
+    explicit Piece(float n) : Piece(static_cast<double>(n)) {}
+    explicit Piece(double n) : text(buf), len(static_cast<std::uint32_t>(FormatNumber(n, buf))) {}
+    Piece(const Piece&) = delete;
+    Piece& operator=(const Piece&) = delete;
+};
+
+// One allocation for the result: room for both texts is made first.
 template <class L, class R> DGStr Concat(const L& a, const R& b)
 {
-    DGStr r = Text(a);
-    r += b;
+    Piece pa(a), pb(b);
+    DGStr r;
+    r.Alloc(pa.len + pb.len);
+    r.Append(pa.text, pa.len);
+    r.Append(pb.text, pb.len);
     return r;
 }
 
@@ -152,9 +170,17 @@ template <class L, class R> Order Compare(const L& a, const R& b)
 
 } // namespace strop
 
+// A temporary on the left (the middle of a + b + c) is grown in place
+// instead of being copied once more.
 #define VELTRIC_STR_CONCAT_OP(op)                                         \
     template <class L, class R, strop::Enable<L, R> = 0>                  \
-    DGStr operator op(const L& a, const R& b) { return strop::Concat(a, b); }
+    DGStr operator op(const L& a, const R& b) { return strop::Concat(a, b); } \
+    template <class R, strop::Enable<DGStr, R> = 0>                       \
+    DGStr operator op(DGStr&& a, const R& b)                              \
+    {                                                                     \
+        a += b;                                                           \
+        return std::move(a);                                              \
+    }
 VELTRIC_STR_CONCAT_OP(+)
 VELTRIC_STR_CONCAT_OP(-)
 VELTRIC_STR_CONCAT_OP(*)

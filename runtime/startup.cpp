@@ -62,9 +62,9 @@ void FindLocation(DGStr& loc)
     loc.CalcLen();
 }
 
-// The directory of a location: cut before the last '/' or '\', looking no
-// further back than the second character; a location without one is used whole.
-DGStr DirectoryOf(const DGStr& loc)
+} // namespace
+
+DGStr ProgramDirectory(const DGStr& loc)
 {
     DGStr dir(loc);
     for (int i = static_cast<int>(dir.Len()) - 1; i >= 1; --i) {
@@ -76,8 +76,6 @@ DGStr DirectoryOf(const DGStr& loc)
     }
     return dir;
 }
-
-} // namespace
 
 } // namespace __VELTRIC__
 
@@ -135,7 +133,7 @@ extern "C" int __GlobalInit(int hInstance, int /*hPrevInstance*/, const char* /*
     __g_ShoeBox_Data = new RTShoeBox();
     SETSHOEBOX(location, location);
 
-    DGStr dir = DirectoryOf(location);
+    DGStr dir = ProgramDirectory(location);
     int changed = chdir(dir.c_str()) == 0 ? 1 : 0;
     std::printf("chdir(\"%s\") = %d\n", dir.c_str(), changed);
 

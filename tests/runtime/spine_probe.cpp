@@ -4,15 +4,18 @@
 //   fatal     a debug build meeting error 9 on line 12 of file 3
 //   end       a debug build ending with END
 //   pixels    reports where the shown frame ("Loading...") has lit pixels
-#include <SDL_opengl.h>
+#include <SDL.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "media/commands2d.h"
 #include "runtime/veltric.h"
+
+// X11 last: its macros would clash with the runtime's names.
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -26,28 +29,39 @@ bool HasArgument(const char* word)
     return std::strncmp(first + 1, word, n) == 0 && first[1 + n] == ' ';
 }
 
-void ReportFrontBufferPixels()
+// What the window shows: read from the X server, since after the swap the
+// shown frame is no longer in any GL buffer.
+void ReportShownPixels()
 {
     int w = 0, h = 0;
     __VELTRIC__::GETSCREENSIZE(w, h);
-    std::vector<unsigned char> rgb(static_cast<std::size_t>(w) * h * 3);
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) {
+        std::puts("no X11 window");
+        return;
+    }
+    info.info.x11.lock_func();
+    Display* dpy = info.info.x11.display;
+    XSync(dpy, False);
+    XImage* img = XGetImage(dpy, info.info.x11.window, 0, 0, static_cast<unsigned>(w),
+                            static_cast<unsigned>(h), AllPlanes, ZPixmap);
     int x0 = w, y0 = h, x1 = -1, y1 = -1, lit = 0;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const unsigned char* p = &rgb[(static_cast<std::size_t>(y) * w + x) * 3];
-            if (p[0] | p[1] | p[2]) {
-                int top = h - 1 - y; // rows from the top of the window
-                if (x < x0) x0 = x;
-                if (x > x1) x1 = x;
-                if (top < y0) y0 = top;
-                if (top > y1) y1 = top;
-                ++lit;
+    if (img) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (XGetPixel(img, x, y) & 0xFFFFFF) {
+                    if (x < x0) x0 = x;
+                    if (x > x1) x1 = x;
+                    if (y < y0) y0 = y;
+                    if (y > y1) y1 = y;
+                    ++lit;
+                }
             }
         }
+        XDestroyImage(img);
     }
+    info.info.x11.unlock_func();
     std::printf("screen %d %d\n", w, h);
     std::printf("lit %d box %d %d %d %d\n", lit, x0, y0, x1, y1);
 }
@@ -67,7 +81,7 @@ double __VELTRIC__::__MainGameSub_()
         END();
     }
     if (HasArgument("pixels")) {
-        ReportFrontBufferPixels();
+        ReportShownPixels();
         return 0.0;
     }
     char cwd[4096];

@@ -3,6 +3,8 @@
 // report of a fatal error, and the failed window start.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +42,20 @@ std::vector<std::string> Env(std::vector<std::string> extra)
     return env;
 }
 
+// A run that needs the display. When the machine runs many X servers at
+// once, a connection can be refused for a moment; that is retried, since
+// it says nothing about the program.
+spine_test::ChildResult RunWithDisplay(const std::vector<std::string>& args)
+{
+    spine_test::ChildResult r;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        r = RunChild(kProbe, args, Env({}));
+        if (r.err.find("Couldn't open X11 display") == std::string::npos) break;
+        usleep(200000);
+    }
+    return r;
+}
+
 // Each expected line appears, in this order.
 void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected,
                    const std::string& all)
@@ -61,7 +77,7 @@ int Count(const std::vector<std::string>& lines, const std::string& line)
 
 TEST(StartupProgram, StartsRunsAndEndsInOrder)
 {
-    auto r = RunChild(kProbe, {"alpha", "b c"}, Env({}));
+    auto r = RunWithDisplay({"alpha", "b c"});
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.status, 0) << r.err;
     auto lines = Lines(r.out);
@@ -82,7 +98,7 @@ TEST(StartupProgram, StartsRunsAndEndsInOrder)
 
 TEST(StartupProgram, CommandLineWithoutArgumentsIsThePathAndOneBlank)
 {
-    auto r = RunChild(kProbe, {}, Env({}));
+    auto r = RunWithDisplay({});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_GE(FindLine(Lines(r.out), "main: cmdline=[" + kProbe + " ]"), 0) << r.out;
 }
@@ -97,7 +113,7 @@ class StartupDebugReport : public ::testing::TestWithParam<DebugReportCase> {};
 TEST_P(StartupDebugReport, PrintsTheErrorRecordThenShutsDown)
 {
     const DebugReportCase& c = GetParam();
-    auto r = RunChild(kProbe, {c.mode}, Env({}));
+    auto r = RunWithDisplay({c.mode});
     EXPECT_EQ(r.status, 0) << "a fatal error still ends with status 0\n" << r.err;
     auto lines = Lines(r.out);
     std::vector<std::string> expected = {"Init Finalized", "-End On Line"};
@@ -150,11 +166,11 @@ TEST(StartupProgram, NoGLModeEndsWithStatusOneNotTurnedIntoZeroByTheExitHandler)
 namespace {
 
 // The "Loading..." frame that start-up shows, read back from the window by
-// the probe: the built-in font's 8 x 8 cells, ten of them, centred in the
+// the probe after start-up: the built-in font's 8 x 8 cells, ten of them, centred in the
 // 640 x 480 window, on a cleared (black) screen.
 TEST(StartupProgram, LoadingFrameShowsTheTextCentred)
 {
-    auto r = RunChild(kProbe, {"pixels"}, Env({}));
+    auto r = RunWithDisplay({"pixels"});
     ASSERT_EQ(r.status, 0) << r.err;
     auto lines = Lines(r.out);
     ASSERT_GE(FindLine(lines, "screen 640 480"), 0) << r.out;
@@ -162,7 +178,7 @@ TEST(StartupProgram, LoadingFrameShowsTheTextCentred)
     for (const std::string& l : lines)
         if (std::sscanf(l.c_str(), "lit %d box %d %d %d %d", &lit, &x0, &y0, &x1, &y1) == 5) break;
     ASSERT_GE(lit, 0) << r.out;
-    if (lit == 0) GTEST_SKIP() << "the frame holds no text: the built-in font does not draw yet";
+    ASSERT_GT(lit, 0) << "the shown frame holds no text";
     // Text cells: x from (640 - 10 * 8) / 2 = 280 to 360, y from (480 - 8) / 2 = 236 to 244.
     EXPECT_GE(x0, 280);
     EXPECT_LT(x1, 360);

@@ -1,0 +1,171 @@
+// Finding the program's own file: from the /proc link, from the variable
+// "_" when the link cannot be read (or was cut), and "./" when nothing works.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/linux/exe_path.h"
+
+using namespace __VELTRIC__;
+
+namespace {
+
+class ExePath : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/exepath-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        const char* u = std::getenv("_");
+        hadUnderscore_ = u != nullptr;
+        if (u) underscore_ = u;
+    }
+    void TearDown() override
+    {
+        if (hadUnderscore_)
+            setenv("_", underscore_.c_str(), 1);
+        else
+            unsetenv("_");
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+
+    // Runs the lookup and returns the buffer; its printed lines go to out.
+    std::string Find(const std::string& link, std::string* out = nullptr)
+    {
+        char buf[kExePathBuffer + 16];
+        std::memset(buf, 'X', sizeof buf);
+        ::testing::internal::CaptureStdout();
+        GetExePathFromLink(buf, link.c_str());
+        std::fflush(stdout);
+        std::string printed = ::testing::internal::GetCapturedStdout();
+        if (out) *out = printed;
+        // Nothing is written past the caller's 1,024 bytes.
+        for (std::size_t i = kExePathBuffer; i < sizeof buf; ++i) EXPECT_EQ(buf[i], 'X');
+        return std::string(buf);
+    }
+
+    std::string MakeFile(const std::string& path)
+    {
+        FILE* f = std::fopen(path.c_str(), "w");
+        EXPECT_NE(f, nullptr) << path;
+        if (f) std::fclose(f);
+        return path;
+    }
+
+    // A directory chain below dir_ whose path is at least `length` bytes.
+    std::string MakeDeepDir(std::size_t length)
+    {
+        std::string p = dir_;
+        while (p.size() < length) {
+            p += "/" + std::string(200, 'd');
+            EXPECT_EQ(mkdir(p.c_str(), 0700), 0) << p;
+        }
+        return p;
+    }
+
+    std::string dir_;
+    bool hadUnderscore_ = false;
+    std::string underscore_;
+};
+
+TEST_F(ExePath, NormalStartReadsTheProcLink)
+{
+    char self[kExePathBuffer];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = '\0';
+    std::string printed;
+    EXPECT_EQ(Find("/proc/self/exe", &printed), self);
+    EXPECT_EQ(printed, "read link\nexepath via /proc/ = " + std::string(self) + "\n");
+
+    char buf[kExePathBuffer];
+    ::testing::internal::CaptureStdout();
+    __GetExePath(buf);
+    std::fflush(stdout);
+    std::string full = ::testing::internal::GetCapturedStdout();
+    EXPECT_STREQ(buf, self);
+    EXPECT_EQ(full.rfind("get pid\nread link\n", 0), 0u) << full;
+}
+
+TEST_F(ExePath, LinkTargetsLongerThanHalfTheBufferStayWhole)
+{
+    // Link targets of 512, 700 and 1,022 bytes: all fit the buffer.
+    for (std::size_t len : {512u, 700u, 1022u}) {
+        std::string target = "/" + std::string(len - 1, 'p');
+        std::string link = dir_ + "/link" + std::to_string(len);
+        ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+        EXPECT_EQ(Find(link), target) << len;
+    }
+}
+
+TEST_F(ExePath, ACutLinkTargetIsNotUsed)
+{
+    // 1,023 bytes and more do not fit with the terminator: the read is
+    // treated as cut and the fall-back decides.
+    unsetenv("_");
+    for (std::size_t len : {1023u, 1500u}) {
+        std::string target = "/" + std::string(len - 1, 'q');
+        std::string link = dir_ + "/cut" + std::to_string(len);
+        ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+        std::string printed;
+        EXPECT_EQ(Find(link, &printed), "./") << len;
+        EXPECT_NE(printed.find("exepath via /proc/ failed\n"), std::string::npos);
+    }
+}
+
+TEST_F(ExePath, WithoutTheLinkTheUnderscoreVariableIsResolved)
+{
+    std::string file = MakeFile(dir_ + "/game");
+    // A relative name with a detour: the buffer holds the absolute path.
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    setenv("_", "./sub/../game", 1);
+    ASSERT_EQ(mkdir((dir_ + "/sub").c_str(), 0700), 0);
+    std::string printed;
+    char* real = realpath(file.c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    std::string resolved = real;
+    std::free(real);
+    EXPECT_EQ(Find(dir_ + "/no-such-link", &printed), resolved);
+    EXPECT_EQ(printed, "read link\nexepath via /proc/ failed\ngetenv(\"_\") returns: " + resolved + "\n");
+    ASSERT_EQ(chdir("/"), 0);
+}
+
+TEST_F(ExePath, ADeepDirectoryIsFoundThroughTheFallBack)
+{
+    std::string deep = MakeDeepDir(600);
+    std::string file = MakeFile(deep + "/game");
+    setenv("_", file.c_str(), 1);
+    EXPECT_EQ(Find(dir_ + "/no-such-link"), file);
+}
+
+TEST_F(ExePath, NothingUsableGivesDotSlash)
+{
+    struct {
+        const char* what;
+        void (*prepare)(ExePath&);
+    } cases[] = {
+        {"no variable", [](ExePath&) { unsetenv("_"); }},
+        {"names no file", [](ExePath& t) { setenv("_", (t.dir_ + "/missing").c_str(), 1); }},
+        // resolved path longer than the caller's buffer
+        {"too long", [](ExePath& t) {
+             std::string f = t.MakeFile(t.MakeDeepDir(1100) + "/game");
+             setenv("_", f.c_str(), 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        c.prepare(*this);
+        std::string printed;
+        EXPECT_EQ(Find(dir_ + "/no-such-link", &printed), "./") << c.what;
+        EXPECT_EQ(printed, "read link\nexepath via /proc/ failed\nexepath totally failed\n") << c.what;
+    }
+}
+
+} // namespace
