@@ -9,7 +9,3 @@ veltric_gtest(files_test LABELS unit
     ${CMAKE_CURRENT_LIST_DIR}/filesystem_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shoebox_test.cpp
   LIBS veltric_archive_packer)
-
-veltric_gtest(file_channels_test LABELS unit
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_channels_test.cpp
-  LIBS veltric_archive_packer)
