@@ -14,3 +14,5 @@ veltric_gtest(number_text_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/number_text_test.cpp)
 veltric_gtest(dgstr_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/dgstr_test.cpp)
+veltric_gtest(core_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/core_test.cpp)
