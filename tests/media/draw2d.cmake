@@ -11,3 +11,9 @@ veltric_gtest(sprite_table_test LABELS gl
 veltric_gtest(sprite_table_odd_window_test LABELS gl
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sprite_table_test.cpp)
 target_compile_definitions(sprite_table_odd_window_test PRIVATE GL_WINDOW_W=642)
+veltric_gtest(drawing_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/drawing_test.cpp)
+veltric_gtest(collision_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/collision_test.cpp)
+veltric_gtest(fonts_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fonts_test.cpp)

@@ -32,7 +32,7 @@ inline OpenGLDedudeve*& Renderer()
 }
 
 class Window : public ::testing::Test {
-protected:
+public:
     static constexpr int W = GL_WINDOW_W;
     static constexpr int H = GL_WINDOW_H;
     OpenGLDedudeve* R = nullptr;
