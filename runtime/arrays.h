@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "runtime/dgstr.h"
@@ -301,29 +302,34 @@ public:
 
     // Appends one element to a one-dimensional (or empty) array. The storage
     // grows geometrically, so a run of pushes costs constant time per element.
-    void Push(T value)
+    void Push(T&& value)
+    {
+        int n = m_Shape.size[0];
+        if ((m_Shape.size[1] | m_Shape.size[2] | m_Shape.size[3]) != 0 || n == 0x7fffffff) {
+            PushSlow(std::move(value));
+            return;
+        }
+        if (n + 1 >= m_Capacity)
+            Grow(std::int64_t(n) + 1 + m_Capacity);
+        m_pData[n] = std::move(value);
+        // The shape of one dimension of n + 1 elements.
+        m_Shape.size[0] = n + 1;
+        m_Shape.stride[0] = n + 1;
+        m_Shape.dims = 1;
+    }
+
+    // Pushes that leave the one-dimensional fast path: a second dimension
+    // (error 8), a third or fourth one (re-dimensioned to one dimension
+    // first), or a full first dimension (error 7).
+    void PushSlow(T&& value)
     {
         if (m_Shape.size[1] != 0)
             arrays_detail::PushError();
         int n = m_Shape.size[0];
         if (n == 0x7fffffff)
             arrays_detail::StorageError();
-        if (m_Shape.size[2] != 0 || m_Shape.size[3] != 0) {
-            Redim(n + 1, 0, 0, 0);
-            m_pData[n] = std::move(value);
-            return;
-        }
-        if (!m_pData || n + 1 >= m_Capacity) {
-            std::int64_t cap = CapacityFor(std::int64_t(n) + 1 + m_Capacity);
-            T* p = Allocate(cap);
-            for (int i = 0; i < n; ++i)
-                p[i] = std::move(m_pData[i]);
-            Release();
-            m_pData = p;
-            m_Capacity = cap;
-        }
+        Redim(n + 1, 0, 0, 0);
         m_pData[n] = std::move(value);
-        m_Shape.Set(n + 1, 0, 0, 0);
     }
 
     // Drops every element from the shape, keeping the storage (and the
@@ -366,6 +372,29 @@ private:
         if (cap < 0)
             arrays_detail::StorageError();
         return cap;
+    }
+    // Moves the elements of the first dimension onto storage for at least
+    // count elements. Plain element types skip building the new storage: its
+    // slots past the count are written before they are ever read.
+    void Grow(std::int64_t count)
+    {
+        std::int64_t cap = CapacityFor(count);
+        const int n = m_Shape.size[0];
+        T* p;
+        if constexpr (std::is_trivially_copyable_v<T> && std::is_trivially_default_constructible_v<T>) {
+            p = new (std::nothrow) T[static_cast<std::size_t>(cap)];
+            if (!p)
+                arrays_detail::StorageError();
+            if (n > 0)
+                std::memcpy(static_cast<void*>(p), m_pData, static_cast<std::size_t>(n) * sizeof(T));
+        } else {
+            p = Allocate(cap);
+            for (int i = 0; i < n; ++i)
+                p[i] = std::move(m_pData[i]);
+        }
+        Release();
+        m_pData = p;
+        m_Capacity = cap;
     }
     static T* Allocate(std::int64_t cap)
     {

@@ -4,12 +4,29 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "runtime/number_text.h"
 
 namespace __VELTRIC__ {
 
 namespace {
+
+// First occurrence of find (n >= 1 bytes) in [p, end), or null: the first
+// byte by memchr, then the rest compared.
+const char* Find(const char* p, const char* end, const char* find, std::size_t n)
+{
+    const char first = find[0];
+    while (static_cast<std::size_t>(end - p) >= n) {
+        p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(end - p) - n + 1));
+        if (!p)
+            return nullptr;
+        if (std::memcmp(p + 1, find + 1, n - 1) == 0)
+            return p;
+        ++p;
+    }
+    return nullptr;
+}
 
 // The one search rule of INSTR and REPLACE$.
 int Instr(const char* text, std::size_t len, const char* find, std::size_t findLen, int start)
@@ -18,8 +35,8 @@ int Instr(const char* text, std::size_t len, const char* find, std::size_t findL
         return -1;
     if (findLen == 0)
         return start;
-    const void* p = memmem(text + start, len - start, find, findLen);
-    return p ? static_cast<int>(static_cast<const char*>(p) - text) : -1;
+    const char* p = Find(text + start, text + len, find, findLen);
+    return p ? static_cast<int>(p - text) : -1;
 }
 
 std::size_t Length(CGStr s) { return std::strlen(s.c_str()); }
@@ -122,29 +139,36 @@ DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement)
     const char* rp = replacement.c_str();
     if (f == r) {
         char* t = text.GetStrData(static_cast<std::uint32_t>(len));
-        for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f)))
-            std::memcpy(t + m, rp, r);
+        for (char* m = const_cast<char*>(Find(t, t + len, fp, f)); m;
+             m = const_cast<char*>(Find(m + f, t + len, fp, f)))
+            std::memcpy(m, rp, r);
         return text;
     }
-    // Lengths differ: measure the result once, then build it in one pass.
-    // Matches are found left to right in the original text, each search
-    // resuming behind the previous match, which is exactly where the search
-    // resumes behind the inserted replacement.
+    // Lengths differ: find every match first, then build the result in one
+    // allocation. Matches are found left to right in the original text, each
+    // search resuming behind the previous match, which is exactly where the
+    // search resumes behind the inserted replacement.
     const char* t = text.c_str();
-    std::size_t matches = 0;
-    for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f)))
-        ++matches;
-    if (matches == 0)
+    const char* end = t + len;
+    std::vector<std::size_t> at;
+    for (const char* m = Find(t, end, fp, f); m; m = Find(m + f, end, fp, f))
+        at.push_back(static_cast<std::size_t>(m - t));
+    if (at.empty())
         return text;
+    const std::size_t outLen = len - at.size() * f + at.size() * r;
     DGStr out;
-    out.Alloc(static_cast<std::uint32_t>(len - matches * f + matches * r));
+    char* o = out.GetStrData(static_cast<std::uint32_t>(outLen));
     std::size_t from = 0;
-    for (int m = Instr(t, len, fp, f, 0); m >= 0; m = Instr(t, len, fp, f, m + static_cast<int>(f))) {
-        out.Append(t + from, static_cast<std::uint32_t>(m - from));
-        out.Append(rp, static_cast<std::uint32_t>(r));
+    for (std::size_t m : at) {
+        std::memcpy(o, t + from, m - from);
+        o += m - from;
+        std::memcpy(o, rp, r);
+        o += r;
         from = m + f;
     }
-    out.Append(t + from, static_cast<std::uint32_t>(len - from));
+    std::memcpy(o, t + from, len - from);
+    o[len - from] = '\0';
+    out.CalcLen();
     return out;
 }
 
