@@ -53,7 +53,7 @@ inline void Put32(Bytes& b, std::uint32_t v)
 }
 inline void Set32(Bytes& b, std::size_t at, std::uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 struct BmpOptions {
