@@ -43,5 +43,8 @@
 #include "media/commands2d.h"
 #include "media/surfaces.h"
 
+// ---- sound effects and music ------------------------------------------------
+#include "media/sound.h"
+
 // ---- 3D renderer -------------------------------------------------------------
 #include "engine3d/dedudeve3d.h"

@@ -1,0 +1,225 @@
+#include "media/sound.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+
+#include "media/dxinput.h"
+#include "runtime/filesystem.h"
+#include "runtime/frame.h"
+#include "runtime/shoebox.h"
+
+namespace __VELTRIC__ {
+
+SFXSound* pDXsnd = nullptr;
+SFXSoundBuffer* DXwav = nullptr;
+double gMusicVolume = -1.0;
+Mix_Music* g_pMixMusic = nullptr;
+
+namespace {
+
+// Longest file name PLAYMUSIC accepts; a longer one counts as not found.
+constexpr std::size_t kMusicNameRoom = 1024;
+
+// The slot a command may use: above 127 becomes 127, below 0 none.
+int SlotIndex(int n)
+{
+    if (n < 0) return -1;
+    return n >= kSoundSlotsReachable ? kSoundSlotsReachable - 1 : n;
+}
+
+// Asks an archive for a readable path of name (the plain file, or a
+// temporary copy of a packed member).
+bool ResolveThroughArchive(RTShoeBox* box, const char* name, std::string& path)
+{
+    path.clear();
+    if (!box || !name || !*name) return false;
+    std::vector<char> buf(RTShoeBox::kPathMax);
+    if (!box->FindOrExtract(name, buf.data(), buf.size())) return false;
+    path = buf.data();
+    return !path.empty();
+}
+
+bool HasMp3Extension(const char* name)
+{
+    std::size_t n = std::strlen(name);
+    return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'm' &&
+           (name[n - 2] | 0x20) == 'p' && name[n - 1] == '3';
+}
+
+// The mixer takes any file named .mp3 as an MP3 stream, reports success and
+// plays silence. An MP3 file starts with an ID3 tag or has an MPEG audio frame
+// header near its start; without either the file cannot be decoded.
+bool LooksLikeMp3(const char* path)
+{
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    unsigned char b[4096];
+    std::size_t n = std::fread(b, 1, sizeof b, f);
+    std::fclose(f);
+    if (n >= 3 && b[0] == 'I' && b[1] == 'D' && b[2] == '3') return true;
+    for (std::size_t i = 0; i + 3 < n; ++i) {
+        if (b[i] != 0xFF || (b[i + 1] & 0xE0) != 0xE0) continue;
+        int version = (b[i + 1] >> 3) & 3, layer = (b[i + 1] >> 1) & 3;
+        int bitrate = b[i + 2] >> 4, rate = (b[i + 2] >> 2) & 3;
+        if (version != 1 && layer != 0 && bitrate != 15 && rate != 3) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SFXSound::SFXSound()
+{
+    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) == 0) {
+        m_open = true;
+        Mix_Volume(-1, 128);
+        Mix_VolumeMusic(64);
+    }
+}
+
+SFXSound::~SFXSound()
+{
+    if (m_open) Mix_CloseAudio();
+}
+
+void SFXSoundBuffer::FreeBuffer()
+{
+    if (m_chunk) {
+        Mix_FreeChunk(m_chunk);
+        m_chunk = nullptr;
+    }
+}
+
+int SFXSoundBuffer::Load(SFXSound*, const char* file, int)
+{
+    FreeBuffer();
+    if (!file || !*file) return 0;
+    SDL_RWops* rw = SDL_RWFromFile(file, "rb");
+    if (!rw) return 0;
+    m_chunk = Mix_LoadWAV_RW(rw, 1);
+    return m_chunk ? 1 : 0;
+}
+
+int SFXSoundBuffer::Play(int, int volume, unsigned long)
+{
+    if (!m_chunk) return -1;
+    if (volume >= 0) Mix_VolumeChunk(m_chunk, volume * 128 / 100);
+    return Mix_PlayChannelTimed(-1, m_chunk, 0, -1);
+}
+
+int SFXSoundBuffer::IsPlaying(long channel)
+{
+    if (channel < 0) return 0;
+    return Mix_Playing(static_cast<int>(channel)) != 0 ? 1 : 0;
+}
+
+int SFXSoundBuffer::Stop()
+{
+    Mix_HaltChannel(-1);
+    return 1;
+}
+
+double LOADSOUND(const DGStr& file, int n, int)
+{
+    int slot = SlotIndex(n);
+    if (slot < 0 || !DXwav) return 0;
+    std::string path;
+    ResolveThroughArchive(__g_ShoeBox_Data, file.c_str(), path);
+    return DXwav[slot].Load(pDXsnd, path.c_str(), 0);
+}
+
+double PLAYSOUND(int n, double pan, double volume)
+{
+    int slot = SlotIndex(n);
+    if (slot < 0 || !DXwav) return -1;
+    if (!(pan >= -1.0)) pan = std::isnan(pan) ? 0.0 : -1.0;
+    if (pan > 1.0) pan = 1.0;
+    int panValue = static_cast<int>(pan * 255.0); // computed, not applied by the mixer
+    // A NaN volume leaves the chunk's volume as it was.
+    int vol = -1;
+    if (!std::isnan(volume)) {
+        double v = std::trunc(volume * 100.0);
+        vol = v < 0.0 ? 0 : (v > 100.0 ? 100 : static_cast<int>(v));
+    }
+    int channel = DXwav[slot].Play(panValue, vol, 0);
+    if (channel < 0) return channel;
+    return channel + slot * 256;
+}
+
+double SOUNDPLAYING(int handle)
+{
+    if (handle < 0) return 0;
+    return SFXSoundBuffer::IsPlaying(handle & 255);
+}
+
+double HUSH()
+{
+    for (int i = 0; i < kSoundSlotsReachable; ++i) SFXSoundBuffer::Stop();
+    return 0;
+}
+
+double STOPMUSIC()
+{
+    gMusicVolume = -1.0;
+    if (g_pMixMusic) {
+        Mix_FreeMusic(g_pMixMusic);
+        g_pMixMusic = nullptr;
+    }
+    return 0;
+}
+
+double PLAYMUSIC(const DGStr& file, int loop)
+{
+    STOPMUSIC();
+
+    std::string path;
+    if (file.Len() >= kMusicNameRoom ||
+        !ResolveThroughArchive(__g_ShoeBox_Media, file.c_str(), path))
+        return 0;
+
+    std::vector<char> name(path.size() + 1);
+    if (RTFileSystem::GetNoCaseName4Input(path.c_str(), name.data())) {
+        if (HasMp3Extension(name.data()) && !LooksLikeMp3(name.data()))
+            SDL_SetError("Not an MPEG audio stream: %s", name.data());
+        else
+            g_pMixMusic = Mix_LoadMUS(name.data());
+    }
+
+    if (!g_pMixMusic) {
+        std::printf("PLAYMUSIC:\n%s\n", SDL_GetError());
+    } else {
+        Mix_PlayMusic(g_pMixMusic, loop != 0 ? -1 : 1);
+        Mix_VolumeMusic(128);
+    }
+    MUSICVOLUME(1.0);
+    __g_paused = 0;
+    if (pDXin && !pDXin->m_pointerShown) {
+        // Showing and hiding again makes the hidden pointer stick after the
+        // music starts.
+        SDL_ShowCursor(1);
+        pDXin->m_pointerShown = true;
+        SDL_ShowCursor(0);
+        pDXin->m_pointerShown = false;
+    }
+    return 0;
+}
+
+double ISMUSICPLAYING() { return Mix_PlayingMusic() != 0 ? 1 : 0; }
+
+double MUSICVOLUME(double v)
+{
+    if (std::isnan(v)) return 0;
+    if (v < 0.0) v = 0.0;
+    if (v == gMusicVolume) return 0;
+    gMusicVolume = v;
+    double scaled = v * 128.0;
+    Mix_VolumeMusic(scaled >= 128.0 ? 128 : static_cast<int>(scaled));
+    return 0;
+}
+
+} // namespace __VELTRIC__
