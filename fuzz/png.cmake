@@ -1,0 +1,1 @@
+veltric_fuzzer(png ${CMAKE_CURRENT_LIST_DIR}/png.cpp)
