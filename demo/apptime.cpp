@@ -42,10 +42,11 @@ double updateAppTime()
         AppTime_Speed = 1.0;
     } else {
         double elapsed = now - AppTime_LastUpdateTime;
-        // A clock that steps back must not give a negative speed.
+        // A clock that steps back counts as no time (a negative speed would
+        // run every motion backwards); the schedule restarts from the new reading.
         if (elapsed <= 0) {
             SLEEP(1);
-            now = AppTime_LastUpdateTime + 1;
+            now = now + 1;
             elapsed = 1;
         }
         AppTime_LastUpdateTime = now;
