@@ -90,14 +90,26 @@ void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
         return;
     }
     // With two numbers the first texture lies on unit 1, the second on unit 0.
-    glActiveTextureArb(GL_TEXTURE1_ARB);
     if (a >= 0 && b >= 0) {
+        glActiveTextureArb(GL_TEXTURE1_ARB);
         glBindTexture(GL_TEXTURE_2D, name(a));
         glEnable(GL_TEXTURE_2D);
+        m_unit1Off = false;
+        glActiveTextureArb(GL_TEXTURE0_ARB);
     } else {
-        glDisable(GL_TEXTURE_2D);
+        // Switching units ends the GL's batch of immediate-mode quads, so a
+        // run of sprites skips the switch while unit 1 is known to be off
+        // and unit 0 is active. Untextured calls (every frame's viewport
+        // reset among them) always go through it and renew what is known.
+        GLint active = 0;
+        glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+        if (a < 0 || !m_unit1Off || active != GL_TEXTURE0_ARB) {
+            glActiveTextureArb(GL_TEXTURE1_ARB);
+            glDisable(GL_TEXTURE_2D);
+            m_unit1Off = true;
+            glActiveTextureArb(GL_TEXTURE0_ARB);
+        }
     }
-    glActiveTextureArb(GL_TEXTURE0_ARB);
     if (a < 0) {
         glDisable(GL_TEXTURE_2D);
     } else {

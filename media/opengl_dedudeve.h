@@ -99,6 +99,7 @@ public:
     int m_texFirst = -1;
     int m_texSecond = -1;
     bool m_texUseSecond = false;
+    bool m_unit1Off = false; // texture unit 1 was last switched off by SetTexture3D
 
     // ---- surfaces and render-to-texture screens (surface module) ----
     int FBO_create(int screen, int sprite, int w, int h);

@@ -241,4 +241,13 @@ TEST_F(Drawing, SetTexture3DSelectsUnitsAndGlobalTexture)
     R->SetTexture3D(-1, -1, 0, nullptr);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(__VELTRIC__::g_nTexture, -1);
+    if (__VELTRIC__::glActiveTextureArb) {
+        // A sprite drawn after two textures were bound turns unit 1 off.
+        R->SetTexture3D(24, 25, 0, nullptr);
+        R->DrawSprite(24, 0, 0);
+        __VELTRIC__::glActiveTextureArb(GL_TEXTURE1_ARB);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        __VELTRIC__::glActiveTextureArb(GL_TEXTURE0_ARB);
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    }
 }

@@ -1,0 +1,115 @@
+// Sprites per frame on a real window (800 x 600): DrawSprite of 32 x 32
+// sprites, one texture for all or 16 textures in turn, against plain
+// textured quads drawn in the same run with the same texture changes (the
+// GL's own limit here). Each
+// iteration is one frame, finished with glFinish.
+#include <benchmark/benchmark.h>
+
+#include <SDL_opengl.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "media/image.h"
+#include "media/opengl_dedudeve.h"
+
+using namespace __VELTRIC__;
+
+namespace {
+
+// Silences standard output (the runtime's progress lines) while alive.
+struct QuietStdout {
+    int saved;
+    QuietStdout() : saved(dup(1))
+    {
+        std::fflush(stdout);
+        std::FILE* null = std::fopen("/dev/null", "w");
+        if (null) {
+            dup2(fileno(null), 1);
+            std::fclose(null);
+        }
+    }
+    ~QuietStdout()
+    {
+        std::fflush(stdout);
+        dup2(saved, 1);
+        close(saved);
+    }
+};
+
+constexpr int kW = 800, kH = 600;
+
+OpenGLDedudeve* Renderer()
+{
+    static OpenGLDedudeve* r = [] {
+        auto* p = new OpenGLDedudeve;
+        QuietStdout quiet; // the start-up report
+        if (!p->Init(0, kW, kH, 24, 60, 0, false)) std::abort();
+        __g_pRbow = p;
+        p->m_alpha = 1.0f;
+        // 16 sprites of 32 x 32 with a transparent corner each.
+        for (int n = 0; n < 16; ++n) {
+            OPENGL_IMAGE img;
+            img.SetSize(32, 32);
+            for (int i = 0; i < 32 * 32; ++i) {
+                std::uint8_t* px = img.pixels + i * 4;
+                px[0] = static_cast<std::uint8_t>(n * 16);
+                px[1] = static_cast<std::uint8_t>(i);
+                px[2] = 200;
+                px[3] = (i % 32 < 4 && i / 32 < 4) ? 0 : 255;
+            }
+            SpriteRecord& s = p->m_sprites[n];
+            p->MakeTexture(img, 0, 0, 0, 0, &s.texture, &s.texture2, false, false);
+            s.texWidth = s.texHeight = 32;
+            s.imgWidth = s.imgHeight = 32;
+        }
+        return p;
+    }();
+    return r;
+}
+
+void Frame(benchmark::State& state, int textures, bool plain)
+{
+    OpenGLDedudeve* r = Renderer();
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (plain) {
+            glEnable(GL_TEXTURE_2D);
+            for (int i = 0; i < count; ++i) {
+                glBindTexture(GL_TEXTURE_2D, r->m_sprites[i % textures].texture);
+                const int x = (i * 37) % (kW - 32), y = (i * 53) % (kH - 32);
+                glBegin(GL_QUADS);
+                glTexCoord2f(1, 1); glVertex2i(x + 32, y);
+                glTexCoord2f(0, 1); glVertex2i(x, y);
+                glTexCoord2f(0, 0); glVertex2i(x, y + 32);
+                glTexCoord2f(1, 0); glVertex2i(x + 32, y + 32);
+                glEnd();
+            }
+        } else {
+            for (int i = 0; i < count; ++i)
+                r->DrawSprite(i % textures, (i * 37) % (kW - 32), (i * 53) % (kH - 32));
+        }
+        glFinish();
+    }
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+    state.counters["sprites/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                                                     benchmark::Counter::kIsRate);
+}
+
+void BM_PlainQuads(benchmark::State& s) { Frame(s, 1, true); }
+void BM_PlainQuads16Textures(benchmark::State& s) { Frame(s, 16, true); }
+void BM_SpritesOneTexture(benchmark::State& s) { Frame(s, 1, false); }
+void BM_Sprites16Textures(benchmark::State& s) { Frame(s, 16, false); }
+
+} // namespace
+
+BENCHMARK(BM_PlainQuads)->Arg(10000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainQuads16Textures)->Arg(10000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpritesOneTexture)->Arg(10000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sprites16Textures)->Arg(10000)->Arg(50000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
