@@ -247,3 +247,37 @@ TEST_F(SpriteTable, CookieColourIsTheKeyAsStoredAndLeavesTheProbePixel)
     R->SetColorKey(0);
     EXPECT_EQ(R->GetTrueCookieColor(), 0u);
 }
+
+TEST_F(SpriteTable, InsideAScreenRowsCountFromThePictureTop)
+{
+    // Sprite 40 is 100 x 60 in a 128 x 64 texture: the screen's picture,
+    // not its texture, decides which row is the top.
+    ASSERT_EQ(R->FBO_create(0, 40, 100, 60), 1);
+    R->FBO_start(0);
+    R->DrawPixel(5, 2, 0x336699);
+    EXPECT_EQ(R->GetPixel(5, 2), 0x336699u);
+    const std::uint32_t key = R->GetTrueCookieColor();
+    EXPECT_EQ(key, 0xFF008000u);
+    EXPECT_EQ(R->GetPixel(4, 4), 0u) << "the probe pixel is restored";
+    R->FBO_end();
+    EXPECT_EQ(Read(5, 2), Rgb({0, 0, 0})) << "the window was not drawn on";
+}
+
+TEST_F(SpriteTable, GrabAsksForAlphaBitsEachTime)
+{
+    // A grab inside a screen (a target with alpha) must not make a later
+    // grab of the window (no alpha) skip the colour key.
+    ASSERT_EQ(R->FBO_create(1, 41, 64, 64), 1);
+    R->FBO_start(1);
+    R->DrawRect(0, 0, 8, 8, 0x00FF00);
+    ASSERT_EQ(R->GrabSprite(42, 0, 0, 8, 8), 1);
+    R->FBO_end();
+
+    R->DrawRect(0, 0, 8, 8, 0x0000FF);
+    R->DrawRect(0, 0, 4, 8, 0x8000FF);
+    ASSERT_EQ(R->GrabSprite(43, 0, 0, 8, 8), 1);
+    Clear(Rgb{0, 0, 70});
+    R->DrawSprite(43, 100, 100);
+    EXPECT_EQ(Read(101, 103), Rgb({0, 0, 70})) << "key half transparent";
+    EXPECT_EQ(Read(106, 103), Rgb({255, 0, 0}));
+}
