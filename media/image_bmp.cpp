@@ -151,7 +151,7 @@ std::uint8_t OPENGL_IMAGE::LoadBMPFromMemory(const std::uint8_t* data, std::size
 std::uint8_t OPENGL_IMAGE::LoadImageBMP(const char* file, unsigned long colorkey)
 {
     std::vector<std::uint8_t> bytes;
-    if (!ReadPictureFile(file, bytes)) {
+    if (!ReadPictureFile(file, bytes, "BM")) {
         Empty();
         return 0;
     }
