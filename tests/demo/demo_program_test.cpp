@@ -1,0 +1,400 @@
+// The demo as its users meet it: the real executable under the test's X
+// display, heard through the disk audio driver, ended by real key presses
+// and a window close request.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::stringstream ss(text);
+    for (std::string l; std::getline(ss, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        out.push_back(l);
+    }
+    return out;
+}
+
+std::string Shell(const std::string& cmd)
+{
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+std::string MakeTempDir()
+{
+    char tmpl[] = "/tmp/veltric-demo-XXXXXX";
+    return mkdtemp(tmpl) ? tmpl : "";
+}
+
+void Copy(const std::string& from, const std::string& to)
+{
+    std::ofstream(to, std::ios::binary) << Slurp(from);
+    chmod(to.c_str(), 0755);
+}
+
+int PeakOf(const std::string& raw)
+{
+    int peak = 0;
+    for (size_t i = 0; i + 1 < raw.size(); i += 2) {
+        int v = static_cast<int16_t>(static_cast<uint8_t>(raw[i]) | (static_cast<uint8_t>(raw[i + 1]) << 8));
+        peak = std::max(peak, std::abs(v));
+    }
+    return peak;
+}
+
+// An RGB picture read from a binary PPM.
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* At(int x, int y) const { return &rgb[3 * (size_t(y) * w + x)]; }
+};
+
+Picture ReadPpm(const std::string& path)
+{
+    Picture p;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> p.w >> p.h >> maxval;
+    in.get();
+    if (magic != "P6" || maxval != 255) return Picture{};
+    p.rgb.resize(size_t(p.w) * p.h * 3);
+    in.read(reinterpret_cast<char*>(p.rgb.data()), p.rgb.size());
+    return p;
+}
+
+// One run of the demo as a child process.
+class DemoRun {
+public:
+    DemoRun(const std::string& exe, const std::string& dir, const std::vector<std::string>& env = {})
+        : m_dir(dir), m_out(dir + "/stdout.txt"), m_audio(dir + "/audio.raw")
+    {
+        m_pid = fork();
+        if (m_pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(126);
+            setenv("SDL_AUDIODRIVER", "disk", 1);
+            setenv("SDL_DISKAUDIOFILE", m_audio.c_str(), 1);
+            setenv("SDL_DISKAUDIODELAY", "90", 1);
+            for (const std::string& e : env) putenv(strdup(e.c_str()));
+            if (!freopen(m_out.c_str(), "w", stdout) || !freopen((dir + "/stderr.txt").c_str(), "w", stderr))
+                _exit(126);
+            execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~DemoRun()
+    {
+        if (m_pid > 0 && !m_done) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    // Waits (bounded) until the output holds the line.
+    bool WaitForLine(const std::string& line, int seconds = 30)
+    {
+        for (int i = 0; i < seconds * 20; ++i) {
+            for (const std::string& l : Lines(Slurp(m_out)))
+                if (l == line) return true;
+            if (Exited(0)) return false;
+            usleep(50000);
+        }
+        return false;
+    }
+
+    std::string Window()
+    {
+        if (m_window.empty())
+            m_window = Shell("timeout 20 xdotool search --sync --name '^DriftingRaysIV$' | head -1");
+        return m_window;
+    }
+
+    // The demo's 800 x 600 picture. It runs full screen, which on a larger
+    // screen shows the picture centred on it; a GL window reads back black on
+    // its own under a server without compositing, so the screen is read.
+    void Screenshot(const std::string& path)
+    {
+        std::string geo = Shell("xwininfo -root | awk '/Width/{w=$2} /Height/{h=$2} "
+                                "END{print \"800x600+\" int((w-800)/2) \"+\" int((h-600)/2)}'");
+        Shell("import -window root -crop " + geo + " -depth 8 " + path);
+    }
+
+    void HoldKeys(const std::string& keys)
+    {
+        std::string w = Window();
+        ASSERT_FALSE(w.empty());
+        Shell("xdotool windowfocus --sync " + w + " keydown " + keys + "; sleep 0.3; xdotool keyup " + keys);
+    }
+
+    // True once the child has ended (waiting at most `seconds`); m_status is
+    // then its exit status, or -1 when a signal ended it.
+    bool Exited(int seconds)
+    {
+        for (int i = 0; !m_done && i <= seconds * 20; ++i) {
+            int st = 0;
+            if (waitpid(m_pid, &st, WNOHANG) == m_pid) {
+                m_done = true;
+                m_status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+                break;
+            }
+            if (seconds > 0) usleep(50000);
+        }
+        return m_done;
+    }
+
+    std::vector<std::string> Output() const { return Lines(Slurp(m_out)); }
+    // What the run printed, for failure messages.
+    std::string Dump() const
+    {
+        return "status " + std::to_string(m_status) + "\n--- stdout:\n" + Slurp(m_out) + "\n--- stderr:\n" +
+               Slurp(m_dir + "/stderr.txt");
+    }
+    std::string Audio() const { return Slurp(m_audio); }
+    int status() const { return m_status; }
+
+private:
+    std::string m_dir, m_out, m_audio, m_window;
+    pid_t m_pid = -1;
+    bool m_done = false;
+    int m_status = -1;
+};
+
+void ExpectCleanEnd(DemoRun& run)
+{
+    ASSERT_TRUE(run.Exited(15)) << "the demo did not end";
+    EXPECT_EQ(run.status(), 0);
+    std::vector<std::string> out = run.Output();
+    ASSERT_GE(out.size(), 3u);
+    EXPECT_EQ(out[out.size() - 3], "shutdown");
+    EXPECT_EQ(out[out.size() - 2], "OK, safe to quit");
+    EXPECT_EQ(out[out.size() - 1], "exit");
+}
+
+class DemoProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = MakeTempDir();
+        ASSERT_FALSE(m_dir.empty());
+    }
+    void TearDown() override { Shell("rm -rf " + m_dir); }
+
+    // A copy of the demo in a folder of its own, with the given media files.
+    std::string Install(const std::vector<std::string>& media)
+    {
+        std::string exe = m_dir + "/DriftingRaysIV-linux";
+        Copy(DEMO_EXE, exe);
+        for (const std::string& m : media) Copy(std::string(MEDIA_DIR) + "/" + m, m_dir + "/" + m);
+        return exe;
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(DemoProgram, RunsItsFramesAndEndsOnEscape)
+{
+    DemoRun run(Install({"smalfont.png", "Dusk_Run.mp3"}), m_dir);
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    sleep(2);
+    std::string shot = m_dir + "/shot.ppm";
+    run.Screenshot(shot);
+    run.HoldKeys("Escape");
+    ExpectCleanEnd(run);
+
+    // Start-up lines in order, then one position line per frame.
+    std::vector<std::string> out = run.Output();
+    std::vector<std::string> order = {"Init GFX", "Set Vidmode", "Extensions", "FBO", "Viewport", "GFX seem OK",
+                                      "Init Input", "Init Sound", "Init Network", "Init Window",
+                                      "Init Finalized"};
+    size_t at = 0;
+    // Start-up clears the terminal first: the first line may begin with the
+    // terminal's clear sequence.
+    auto is = [](const std::string& line, const std::string& want) {
+        return line.size() >= want.size() && line.compare(line.size() - want.size(), want.size(), want) == 0 &&
+               (line.size() == want.size() || line[line.size() - want.size() - 1] != ' ');
+    };
+    for (const std::string& want : order) {
+        while (at < out.size() && !is(out[at], want)) ++at;
+        ASSERT_LT(at, out.size()) << "missing or out of order: " << want;
+    }
+    ASSERT_LT(at + 10, out.size());
+    EXPECT_EQ(out[at + 1], "300") << "the first frame draws the text at 300";
+    int frames = 0;
+    for (size_t i = at + 1; i + 3 < out.size(); ++i) {
+        char* end = nullptr;
+        double y = std::strtod(out[i].c_str(), &end);
+        ASSERT_TRUE(end && *end == '\0' && !out[i].empty()) << "not a position line: " << out[i];
+        EXPECT_GE(y, 48);
+        EXPECT_LE(y, 552);
+        ++frames;
+    }
+    EXPECT_GT(frames, 100) << "no frame limit: far more than 50 frames a second";
+
+    EXPECT_GT(PeakOf(run.Audio()), 1000) << "the music was heard";
+
+    Picture p = ReadPpm(shot);
+    ASSERT_EQ(p.w, 800);
+    ASSERT_EQ(p.h, 600);
+    // The corners: top left grey, top right red only, bottom left red and
+    // blue alike, bottom right red and green alike.
+    auto near = [](int a, int b) { return std::abs(a - b) <= 6; };
+    const unsigned char* tl = p.At(1, 1);
+    const unsigned char* tr = p.At(798, 1);
+    const unsigned char* bl = p.At(1, 598);
+    const unsigned char* br = p.At(798, 598);
+    EXPECT_TRUE(near(tl[0], tl[1]) && near(tl[1], tl[2])) << int(tl[0]) << "," << int(tl[1]) << "," << int(tl[2]);
+    EXPECT_TRUE(tr[1] <= 6 && tr[2] <= 6) << int(tr[0]) << "," << int(tr[1]) << "," << int(tr[2]);
+    EXPECT_TRUE(near(bl[0], bl[2]) && bl[1] <= 6) << int(bl[0]) << "," << int(bl[1]) << "," << int(bl[2]);
+    EXPECT_TRUE(near(br[0], br[1]) && br[2] <= 6) << int(br[0]) << "," << int(br[1]) << "," << int(br[2]);
+
+    // Lines: one-pixel strokes whose colour stands out from both neighbours
+    // across them; distinct stroke colours count the lines seen.
+    std::set<int> colours;
+    std::vector<int> textRows(p.h, 0);
+    for (int y = 1; y < p.h - 1; ++y) {
+        for (int x = 1; x < p.w - 1; ++x) {
+            const unsigned char* c = p.At(x, y);
+            if (c[0] == 255 && c[1] == 255 && c[2] == 255) ++textRows[y];
+            auto differs = [&](const unsigned char* a, const unsigned char* b) {
+                int d1 = 0, d2 = 0;
+                for (int k = 0; k < 3; ++k) {
+                    d1 += std::abs(c[k] - a[k]);
+                    d2 += std::abs(c[k] - b[k]);
+                }
+                return d1 > 60 && d2 > 60;
+            };
+            if (differs(p.At(x - 1, y), p.At(x + 1, y)) || differs(p.At(x, y - 1), p.At(x, y + 1)))
+                colours.insert((c[0] >> 4) << 8 | (c[1] >> 4) << 4 | (c[2] >> 4));
+        }
+    }
+    std::set<int> strong; // colours seen on enough pixels to be a line, not a crossing
+    for (int c : colours) strong.insert(c);
+    EXPECT_GE(strong.size(), 20u) << "line colours seen";
+    int bestRow = 0;
+    for (int y = 0; y < p.h; ++y) bestRow = std::max(bestRow, textRows[y]);
+    EXPECT_GT(bestRow, 100) << "a row of white text";
+}
+
+TEST_F(DemoProgram, WindowCloseEndsIt)
+{
+    DemoRun run(Install({"smalfont.png"}), m_dir);
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    std::string w = run.Window();
+    ASSERT_FALSE(w.empty());
+    Shell(std::string(X_CLOSE_WINDOW) + " " + w);
+    ExpectCleanEnd(run);
+}
+
+TEST_F(DemoProgram, LeftAltF4EndsIt)
+{
+    DemoRun run(Install({"smalfont.png"}), m_dir);
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    run.HoldKeys("Alt_L F4");
+    ExpectCleanEnd(run);
+}
+
+TEST_F(DemoProgram, WithoutItsMusicItRunsSilent)
+{
+    DemoRun run(Install({"smalfont.png"}), m_dir);
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    sleep(1);
+    run.HoldKeys("Escape");
+    ExpectCleanEnd(run);
+    for (const std::string& l : run.Output()) EXPECT_NE(l, "PLAYMUSIC:");
+    std::string audio = run.Audio();
+    EXPECT_GT(audio.size(), 0u);
+    EXPECT_EQ(PeakOf(audio), 0);
+}
+
+TEST_F(DemoProgram, BrokenMusicIsReportedAndItRunsSilent)
+{
+    std::string exe = Install({"smalfont.png"});
+    std::ofstream(m_dir + "/Dusk_Run.mp3") << "not music at all\n";
+    DemoRun run(exe, m_dir);
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    sleep(1);
+    run.HoldKeys("Escape");
+    ExpectCleanEnd(run);
+    std::vector<std::string> out = run.Output();
+    size_t i = 0;
+    while (i < out.size() && out[i] != "PLAYMUSIC:") ++i;
+    ASSERT_LT(i + 1, out.size()) << "PLAYMUSIC: and the mixer's error";
+    EXPECT_FALSE(out[i + 1].empty());
+    EXPECT_EQ(PeakOf(run.Audio()), 0);
+}
+
+TEST_F(DemoProgram, PackedCopyFindsItsMediaInItsOwnFile)
+{
+    std::string exe = m_dir + "/DriftingRaysIV-linux";
+    Copy(PACKED_EXE, exe);
+    std::string tmp = m_dir + "/tmp";
+    mkdir(tmp.c_str(), 0700);
+    DemoRun run(exe, m_dir, {"TMPDIR=" + tmp});
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    sleep(2);
+    std::string shot = m_dir + "/shot.ppm";
+    run.Screenshot(shot);
+    run.HoldKeys("Escape");
+    ExpectCleanEnd(run);
+    EXPECT_GT(PeakOf(run.Audio()), 1000) << "the music came out of the archive";
+
+    // The packed font has 16-pixel cells: its text rows are taller than the
+    // built-in font's 8.
+    Picture p = ReadPpm(shot);
+    ASSERT_EQ(p.w, 800) << Shell("ls -la " + m_dir + "; head -c 20 " + shot);
+    int first = -1, last = -1;
+    for (int y = 0; y < p.h; ++y) {
+        int white = 0;
+        for (int x = 0; x < p.w; ++x) {
+            const unsigned char* c = p.At(x, y);
+            if (c[0] == 255 && c[1] == 255 && c[2] == 255) ++white;
+        }
+        if (white > 20) {
+            if (first < 0) first = y;
+            last = y;
+        }
+    }
+    EXPECT_GT(last - first, 8) << "text drawn with the packed font";
+
+    DIR* d = opendir(tmp.c_str());
+    ASSERT_NE(d, nullptr);
+    int left = 0;
+    while (dirent* e = readdir(d))
+        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") ++left;
+    closedir(d);
+    EXPECT_EQ(left, 0) << "no temporary file or folder is left behind";
+}
+
+} // namespace
