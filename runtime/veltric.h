@@ -48,3 +48,9 @@
 
 // ---- 3D renderer -------------------------------------------------------------
 #include "engine3d/dedudeve3d.h"
+
+// ---- network games, HTTP download --------------------------------------------
+#include "net/hawknl.h"
+#include "net/rthawknetwork.h"
+#include "net/net_cmds.h"
+#include "net/webget.h"

@@ -1,0 +1,503 @@
+// RTHawkNetwork: the reset, hosting and joining, player creation, queries,
+// mail, the shut-down and the worker thread.
+#include "net/rthawknetwork.h"
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+namespace __VELTRIC__ {
+
+RTHawkNetwork* pRTNet = nullptr;
+
+using namespace netmsg;
+
+namespace {
+
+class Lock {
+public:
+    explicit Lock(HTmutex& m) : m_m(m) { htMutexLock(&m_m); }
+    ~Lock() { htMutexUnlock(&m_m); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    HTmutex& m_m;
+};
+
+void SleepNs(long ns)
+{
+    timespec t{0, ns};
+    nanosleep(&t, nullptr);
+}
+
+// The server connection may bring in a burst; a pass takes at most this many
+// messages from it so that the rest of the pass still runs under a flood.
+constexpr int kMaxServerReadsPerPass = 4096;
+constexpr int kMaxReady = 100;
+constexpr long kWorkerPassSleepNs = 10000;
+
+} // namespace
+
+RTHawkNetwork::RTHawkNetwork() { htMutexInit(&m_mutex); }
+
+RTHawkNetwork::~RTHawkNetwork()
+{
+    if (!m_shutDown)
+        ShutDown();
+}
+
+bool RTHawkNetwork::SendRule(NLsocket socket, const NetPacket& p)
+{
+    std::uint8_t bytes[kMaxMessageBytes];
+    int n = NetPacketEncode(p, bytes);
+    // The layer sends a whole packet or nothing, so a failed write can be
+    // repeated without doubling a part of it.
+    if (nlWrite(socket, bytes, n) == n)
+        return true;
+    return nlWrite(socket, bytes, n) == n;
+}
+
+int RTHawkNetwork::SendToServer(std::uint8_t type, std::int32_t target, std::int32_t sender,
+                                const void* payload, std::uint32_t length)
+{
+    NetMessage m;
+    NetMessageSet(m, type, target, sender, payload, length);
+    return SendRule(m_serverSocket.load(), NetPacketFrom(m, NL_INVALID)) ? 1 : 0;
+}
+
+template <class Done> bool RTHawkNetwork::WaitFor(Done done, int waitMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const auto deadline = start + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        {
+            Lock g(m_mutex);
+            if (done())
+                return true;
+            if (!m_running)
+                return false;
+        }
+        auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        // Short naps while an answer is likely close, then ~1 ms ones.
+        SleepNs(now - start < std::chrono::milliseconds(2) ? 50000 : 1000000);
+    }
+}
+
+bool RTHawkNetwork::Running()
+{
+    Lock g(m_mutex);
+    return m_running;
+}
+
+void RTHawkNetwork::CloseSockets()
+{
+    NLsocket l = m_listenSocket.exchange(NL_INVALID);
+    NLsocket s = m_serverSocket.exchange(NL_INVALID);
+    if (l != NL_INVALID)
+        nlClose(l);
+    if (s != NL_INVALID)
+        nlClose(s);
+}
+
+void RTHawkNetwork::Stop()
+{
+    {
+        Lock g(m_mutex);
+        m_stop = true;
+    }
+    // The worker is joinable: once joined, nothing of it touches the object.
+    if (m_threadLive) {
+        htThreadJoin(m_thread, nullptr);
+        m_threadLive = false;
+    }
+    CloseSockets();
+}
+
+bool RTHawkNetwork::Init(NLenum network, NLenum socketType)
+{
+    Stop();
+    {
+        Lock g(m_mutex);
+        m_client.local.clear();
+        m_server.registered.clear();
+        m_server.nextId = kFirstPlayerId;
+    }
+    m_network = network;
+    m_socketType = socketType;
+    m_ownQueryId = -1;
+    // Restarting the library closes every socket of the previous game,
+    // accepted client connections included.
+    if (m_libraryStarted) {
+        nlShutdown();
+        m_libraryStarted = false;
+    }
+    if (!nlInit())
+        return false;
+    m_libraryStarted = true;
+    nlSelectNetwork(network);
+    return true;
+}
+
+bool RTHawkNetwork::StartWorker()
+{
+    // Marked running before the thread exists, so that a reset or shut-down
+    // right after the start waits for it instead of freeing it under it.
+    {
+        Lock g(m_mutex);
+        m_stop = false;
+        m_running = true;
+    }
+    if (!htThreadCreate(&RTHawkNetwork::mainLoop, this, NL_TRUE, &m_thread)) {
+        Lock g(m_mutex);
+        m_running = false;
+        m_stop = true;
+        return false;
+    }
+    m_threadLive = true;
+    return true;
+}
+
+int RTHawkNetwork::Host(NLushort port)
+{
+    if (!Init(NL_IP, NL_RELIABLE_PACKETS))
+        return 0;
+    NLsocket listenSocket = nlOpen(port, m_socketType);
+    if (listenSocket == NL_INVALID)
+        return 0;
+    if (!nlListen(listenSocket)) {
+        nlClose(listenSocket);
+        return 0;
+    }
+    NLsocket server = nlOpen(0, m_socketType);
+    if (server == NL_INVALID) {
+        nlClose(listenSocket);
+        return 0;
+    }
+    NLaddress a{};
+    nlGetLocalAddr(server, &a);
+    nlSetAddrPort(&a, port);
+    if (!nlConnect(server, &a)) {
+        nlClose(server);
+        nlClose(listenSocket);
+        return 0;
+    }
+    m_listenSocket = listenSocket;
+    m_serverSocket = server;
+    m_host = true;
+    if (!StartWorker()) {
+        CloseSockets();
+        return 0;
+    }
+    return 1;
+}
+
+int RTHawkNetwork::Join(NLushort port, const char* address)
+{
+    if (!Init(NL_IP, NL_RELIABLE_PACKETS))
+        return 0;
+    NLsocket server = nlOpen(0, m_socketType);
+    if (server == NL_INVALID)
+        return 0;
+    NLaddress a{};
+    bool ok = address && *address ? nlStringToAddr(address, &a) : nlGetLocalAddr(server, &a);
+    if (!ok) {
+        nlClose(server);
+        return 0;
+    }
+    nlSetAddrPort(&a, port);
+    if (!nlConnect(server, &a)) {
+        nlClose(server);
+        return 0;
+    }
+    m_serverSocket = server;
+    m_host = false;
+    if (!StartWorker()) {
+        CloseSockets();
+        return 0;
+    }
+    Message hello;
+    NetMessageSet(hello, kQueryHello, kServer, kServer);
+    if (QueryInformation(hello, kJoinWaitMs))
+        return 1;
+    Stop();
+    return 0;
+}
+
+int RTHawkNetwork::CreatePlayer(const char* name)
+{
+    NetPlayer* entry;
+    {
+        Lock g(m_mutex);
+        // Without a worker nothing would ever send the request.
+        if (!m_running)
+            return -1;
+        NetPlayer p;
+        p.rec.socket = -1;
+        p.rec.id = kIdRequested;
+        p.rec.hidden = name ? 0 : 1;
+        p.rec.hostMarker = 0;
+        NetSetName(p.rec, name);
+        m_client.local.push_back(std::move(p));
+        // Only the worker removes entries, and only ones marked given up or
+        // abandoned, which this entry is not while we wait.
+        entry = &m_client.local.back();
+    }
+    WaitFor([&] { return entry->rec.id >= 0; }, kCreateWaitMs);
+    Lock g(m_mutex);
+    if (entry->rec.id >= 0)
+        return entry->rec.id;
+    // Given up. A request not yet sent is dropped; one already sent will
+    // still get an id, which the entry absorbs and gives back.
+    entry->abandoned = true;
+    if (entry->rec.id == kIdRequested)
+        entry->rec.id = kIdGivenUp;
+    return -1;
+}
+
+int RTHawkNetwork::QueryInformation(Message& m) { return QueryInformation(m, kQueryWaitMs); }
+
+int RTHawkNetwork::QueryInformation(Message& m, int waitMs)
+{
+    if (!Running())
+        return 0;
+    if (m_ownQueryId < 0) {
+        int id = CreatePlayer(nullptr);
+        if (id < 0)
+            return 0;
+        m_ownQueryId = id;
+    }
+    m.sender = m_ownQueryId;
+    m.target = kServer;
+    std::memcpy(m.magic, "VLTN", 4);
+    {
+        Lock g(m_mutex);
+        m_client.answers.clear();
+        m_client.awaitType = m.type;
+        m_client.awaitId = m_ownQueryId;
+    }
+    SendRule(m_serverSocket.load(), NetPacketFrom(m, NL_INVALID));
+    bool answered = WaitFor([&] { return !m_client.answers.empty(); }, waitMs);
+    Lock g(m_mutex);
+    m_client.awaitType = 0;
+    if (!answered || m_client.answers.empty())
+        return 0;
+    NetPacketTo(m_client.answers.front(), m);
+    m_client.answers.pop_front();
+    return 1;
+}
+
+int RTHawkNetwork::GetMessage(int id, Message& m)
+{
+    Lock g(m_mutex);
+    for (NetPlayer& p : m_client.local) {
+        if (p.abandoned || p.rec.id != id)
+            continue;
+        if (p.mailbox.empty())
+            return 0;
+        NetPacketTo(p.mailbox.front(), m);
+        p.mailbox.pop_front();
+        return 1;
+    }
+    return 0;
+}
+
+int RTHawkNetwork::GetLocalAddresses(char* text, int capacity)
+{
+    Init(NL_IP, NL_RELIABLE_PACKETS);
+    if (!text || capacity <= 0)
+        return 0;
+    text[0] = 0;
+    // The interface list needs no socket: a port held by another program
+    // must not hide this machine's addresses.
+    NLint count = 0;
+    NLaddress* all = nlGetAllLocalAddr(&count);
+    int len = 0;
+    int written = 0;
+    for (NLint i = 0; i < count; ++i) {
+        char one[NL_MAX_STRING_LENGTH];
+        NLaddress a = all[i];
+        nlSetAddrPort(&a, static_cast<NLushort>(kDefaultPort));
+        nlAddrToString(&a, one);
+        int n = static_cast<int>(std::strlen(one));
+        bool last = i + 1 == count;
+        if (len + n + (last ? 0 : 1) + 1 > capacity)
+            break;
+        std::memcpy(text + len, one, static_cast<std::size_t>(n));
+        len += n;
+        if (!last)
+            text[len++] = '|';
+        text[len] = 0;
+        ++written;
+        // Room for one more address is kept free, as the text is built.
+        if (len + 32 > capacity)
+            break;
+    }
+    return written;
+}
+
+void RTHawkNetwork::ShutDown()
+{
+    if (m_shutDown)
+        return;
+    std::vector<std::int32_t> ids;
+    {
+        Lock g(m_mutex);
+        for (const NetPlayer& p : m_client.local)
+            if (p.rec.id >= 0 && !p.abandoned)
+                ids.push_back(p.rec.id);
+    }
+    NLsocket server = m_serverSocket.load();
+    if (server != NL_INVALID)
+        for (std::int32_t id : ids)
+            SendToServer(kDestroyPlayer, kServer, id);
+    Stop();
+    if (m_libraryStarted) {
+        nlShutdown();
+        m_libraryStarted = false;
+    }
+    htMutexDestroy(&m_mutex);
+    m_shutDown = true;
+}
+
+void* RTHawkNetwork::mainLoop(void* data)
+{
+    static_cast<RTHawkNetwork*>(data)->Run();
+    return nullptr;
+}
+
+void RTHawkNetwork::SendCreations(NLsocket server)
+{
+    std::vector<std::pair<NetPlayer*, NetPacket>> requests;
+    {
+        Lock g(m_mutex);
+        m_client.local.remove_if([](const NetPlayer& p) { return p.rec.id == kIdGivenUp; });
+        for (NetPlayer& p : m_client.local) {
+            if (p.rec.id != kIdRequested)
+                continue;
+            std::uint8_t rec[kRecordBytes];
+            NetRecordEncode(p.rec, rec);
+            NetMessage m;
+            NetMessageSet(m, kCreatePlayer, kServer, kServer, rec, kRecordBytes);
+            requests.emplace_back(&p, NetPacketFrom(m, NL_INVALID));
+        }
+    }
+    if (requests.empty())
+        return;
+    for (auto& r : requests)
+        SendRule(server, r.second);
+    Lock g(m_mutex);
+    for (auto& r : requests) {
+        // The request is out: whether or not the creator gave up meanwhile,
+        // an id is on its way and this entry, in its place in the list, is
+        // the one to take it.
+        NetPlayer* p = r.first;
+        if (p->rec.id == kIdRequested || p->rec.id == kIdGivenUp)
+            p->rec.id = kIdAwaited;
+    }
+}
+
+void RTHawkNetwork::Run()
+{
+    NLint group = nlGroupCreate();
+    std::vector<NLsocket> clients;
+    std::vector<NetOutgoing> out;
+    std::uint8_t buf[kMaxMessageBytes];
+    NetMessage msg;
+    bool acceptFailed = false;
+
+    for (;;) {
+        {
+            Lock g(m_mutex);
+            if (m_stop)
+                break;
+        }
+        const NLsocket server = m_serverSocket.load();
+        const NLsocket listenSocket = m_listenSocket.load();
+
+        SendCreations(server);
+
+        for (int i = 0; i < kMaxServerReadsPerPass; ++i) {
+            int n = nlRead(server, buf, sizeof buf);
+            if (n < kHeaderBytes || !NetMessageDecode(buf, n, msg))
+                break;
+            Lock g(m_mutex);
+            m_incoming.push_back(NetPacketFrom(msg, server));
+        }
+
+        if (listenSocket != NL_INVALID) {
+            NLsocket c = nlAcceptConnection(listenSocket);
+            if (c != NL_INVALID) {
+                nlGroupAddSocket(group, c);
+                clients.push_back(c);
+            } else {
+                int e = nlGetError();
+                if (e == NL_SYSTEM_ERROR || e == NL_NOT_LISTEN) {
+                    acceptFailed = true;
+                    break;
+                }
+            }
+            NLsocket ready[kMaxReady];
+            int k = nlPollGroup(group, NL_READ_STATUS, ready, kMaxReady, 0);
+            for (int i = 0; i < k; ++i) {
+                int n = nlRead(ready[i], buf, sizeof buf);
+                if (n >= 0) {
+                    if (NetMessageDecode(buf, n, msg)) {
+                        Lock g(m_mutex);
+                        m_incoming.push_back(NetPacketFrom(msg, ready[i]));
+                    }
+                    continue;
+                }
+                // The error only means something after a failed read.
+                int e = nlGetError();
+                if (e != NL_MESSAGE_END && e != NL_SOCK_DISCONNECT)
+                    continue;
+                nlGroupDeleteSocket(group, ready[i]);
+                nlClose(ready[i]);
+                for (auto it = clients.begin(); it != clients.end(); ++it) {
+                    if (*it == ready[i]) {
+                        clients.erase(it);
+                        break;
+                    }
+                }
+                Lock g(m_mutex);
+                NetServerDropConnection(m_server, ready[i]);
+            }
+        }
+
+        {
+            Lock g(m_mutex);
+            for (const NetPacket& p : m_incoming) {
+                if (NetDeliverUser(m_client.local, p))
+                    continue;
+                if (p.from == server) {
+                    // Answers and ids are believed only from the server.
+                    NetClientHandle(m_client, p, server, out);
+                } else if (listenSocket != NL_INVALID) {
+                    // Only what clients sent is routed.
+                    NetServerRoute(m_server, p, out);
+                }
+            }
+            m_incoming.clear();
+        }
+        for (const NetOutgoing& o : out)
+            SendRule(o.socket, o.packet);
+        out.clear();
+
+        SleepNs(kWorkerPassSleepNs);
+    }
+
+    if (acceptFailed)
+        CloseSockets();
+    for (NLsocket c : clients)
+        nlClose(c);
+    nlGroupDestroy(group);
+    Lock g(m_mutex);
+    m_running = false;
+    m_stop = true;
+}
+
+} // namespace __VELTRIC__

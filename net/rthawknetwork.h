@@ -1,0 +1,110 @@
+#pragma once
+// RTHawkNetwork, the program's one network game connection, and its worker
+// thread. The host opens a listening socket and joins its own game through a
+// second connection to itself, so its players are served like remote ones.
+// The worker (mainLoop) does all reading, routing and answering; the commands
+// run on the main thread and wait, with bounded waits, for what the worker
+// puts into the lists. Lists and the two flags are shared under one mutex;
+// sends are made outside it (the socket layer serialises writes per socket).
+#include "net/hawknl.h"
+#include "net/netmsg.h"
+#include "net/netroute.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace __VELTRIC__ {
+
+class RTHawkNetwork {
+public:
+    typedef NetMessage Message;
+
+    // Idle: no sockets, no players, the mutex ready, first player id 101.
+    // The network library is not touched.
+    RTHawkNetwork();
+    // Runs ShutDown when it has not run yet, then frees the lists.
+    ~RTHawkNetwork();
+
+    // The reset: stops the worker, closes the sockets, drops every player,
+    // ids from 101 again, and restarts the network library. True when the
+    // library started.
+    bool Init(NLenum network, NLenum socketType);
+    // Asks the worker to end, waits until it has, closes both sockets.
+    void Stop();
+    // Hosts a game on the port: 1, or 0 when the port cannot be listened on
+    // or the connection to itself fails.
+    int Host(NLushort port);
+    // Joins the game at address ("" for this machine) and port: 1 when the
+    // server answered the hello query, else 0 with no worker left.
+    int Join(NLushort port, const char* address);
+    // Creates a player with the name (null: the hidden query player). The id
+    // the server gave, or -1 when none came in time.
+    int CreatePlayer(const char* name);
+    // Sends the query in m (type, length and payload filled) and waits for
+    // its answer, which replaces m: 1, or 0 without an answer.
+    int QueryInformation(Message& m);
+    // Takes the oldest message of the local player with that id into m: 1,
+    // or 0 when there is none.
+    int GetMessage(int id, Message& m);
+    // Sends a message on the connection to the server by the sending rule: a
+    // failed write is tried once more. 1 when it went out, else 0.
+    int SendToServer(std::uint8_t type, std::int32_t target, std::int32_t sender,
+                     const void* payload = nullptr, std::uint32_t length = 0);
+    // Resets the game and writes this machine's addresses into text, each as
+    // "a.b.c.d:port" and separated by "|". The count written.
+    int GetLocalAddresses(char* text, int capacity);
+
+    // The shut-down's network part: a destroy message for every local player
+    // that has an id, the worker stopped, the library's count lowered, the
+    // mutex destroyed. Runs once.
+    void ShutDown();
+
+    // Whether the worker runs (read under the mutex).
+    bool Running();
+
+    // HTTP/1.0 download of path from host:port into file: 1 when the server
+    // ended the transfer by closing the connection, else 0.
+    static int WGet(const char* host, const char* path, int port, const char* file);
+
+    // The worker thread's body; data is the object.
+    static void* mainLoop(void* data);
+
+    // Longest waits of the commands for the worker, in milliseconds.
+    static constexpr int kCreateWaitMs = 1000;
+    static constexpr int kJoinWaitMs = 1000;
+    static constexpr int kQueryWaitMs = 500;
+
+private:
+    int QueryInformation(Message& m, int waitMs);
+    bool StartWorker();
+    void Run();
+    void SendCreations(NLsocket server);
+    void CloseSockets();
+    static bool SendRule(NLsocket socket, const NetPacket& p);
+    // Waits until done() holds (checked under the mutex), the worker stops or
+    // waitMs pass; true when done() held.
+    template <class Done> bool WaitFor(Done done, int waitMs);
+
+    NetServer m_server;            // registered players and the next id (host side)
+    std::int32_t m_ownQueryId = -1;
+    bool m_host = false;
+    std::atomic<NLsocket> m_listenSocket{NL_INVALID};
+    std::atomic<NLsocket> m_serverSocket{NL_INVALID};
+    NetClient m_client;            // local players and answers
+    NLenum m_network = NL_IP;
+    NLenum m_socketType = NL_RELIABLE_PACKETS;
+    bool m_stop = true;
+    bool m_running = false;
+    HTmutex m_mutex;
+    std::vector<NetPacket> m_incoming;
+
+    HThreadID m_thread{};
+    bool m_threadLive = false;     // a started worker not yet joined (main thread only)
+    bool m_libraryStarted = false; // this object holds one count of the library
+    bool m_shutDown = false;
+};
+
+extern RTHawkNetwork* pRTNet;
+
+} // namespace __VELTRIC__
