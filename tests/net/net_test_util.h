@@ -1,0 +1,113 @@
+#pragma once
+// Helpers of the network tests: plain POSIX peers on 127.0.0.1, free ports,
+// bounded waits.
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace nettest {
+
+// A port that was free a moment ago (bound to 0, read back, released).
+inline int FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+// A blocking TCP connection to 127.0.0.1:port, or -1.
+inline int RawConnect(int port)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return fd;
+}
+
+// A blocking listener on 127.0.0.1 with a system-chosen port.
+inline int RawListen(int* port)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(fd, 16);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    *port = ntohs(a.sin_port);
+    return fd;
+}
+
+inline bool SendAll(int fd, const void* p, size_t n)
+{
+    const char* c = static_cast<const char*>(p);
+    while (n > 0) {
+        ssize_t r = send(fd, c, n, MSG_NOSIGNAL);
+        if (r <= 0)
+            return false;
+        c += r;
+        n -= static_cast<size_t>(r);
+    }
+    return true;
+}
+
+inline bool SendAll(int fd, const std::string& s) { return SendAll(fd, s.data(), s.size()); }
+
+// The layer's frame of a payload: 'N', 'L', 16-bit big-endian length.
+inline std::string Frame(const std::string& payload)
+{
+    std::string f = "NL";
+    f += static_cast<char>((payload.size() >> 8) & 0xFF);
+    f += static_cast<char>(payload.size() & 0xFF);
+    return f + payload;
+}
+
+// Closes with a reset instead of an orderly end.
+inline void CloseWithReset(int fd)
+{
+    linger l{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    close(fd);
+}
+
+// Polls cond every millisecond for at most ms; true when it held.
+inline bool WaitUntil(const std::function<bool()>& cond, int ms = 3000)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (cond())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return cond();
+}
+
+inline double ElapsedMs(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+}
+
+} // namespace nettest
