@@ -8,6 +8,7 @@
 #include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
 #include "media/sound.h"
+#include "net/rthawknetwork.h"
 #include "runtime/core.h"
 #include "runtime/file_channels.h"
 #include "runtime/shoebox.h"
@@ -34,6 +35,12 @@ void __ShutDownVeltric()
     delete[] DXwav; // each slot frees its chunk, last slot first
     DXwav = nullptr;
     DeleteObject(pDXsnd);
+    if (pRTNet) {
+        // Destroy messages for the local players, the worker stopped, the
+        // library released; the destructor then empties the lists.
+        pRTNet->ShutDown();
+        DeleteObject(pRTNet);
+    }
     DeleteObject(__g_ShoeBox_Media);
     DeleteObject(__g_ShoeBox_Data);
     SDL_WM_GrabInput(SDL_GRAB_OFF);

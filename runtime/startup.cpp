@@ -13,6 +13,7 @@
 #include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
 #include "media/sound.h"
+#include "net/rthawknetwork.h"
 #include "platform/platform.h"
 #include "runtime/core.h"
 #include "runtime/frame.h"
@@ -112,6 +113,7 @@ extern "C" int __GlobalInit(int hInstance, int /*hPrevInstance*/, const char* /*
     DXwav = new SFXSoundBuffer[kSoundSlots];
 
     std::puts("Init Network");
+    pRTNet = new RTHawkNetwork(); // idle: no sockets, no network activity yet
 
     __g_pRbow3D = new Dedudeve3D(__g_pRbow);
 
