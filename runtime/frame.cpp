@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "engine3d/dedudeve3d.h"
 #include "media/commands2d.h"
 #include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
@@ -51,6 +52,9 @@ void SHOWSCREEN()
             QuitFromFrame();
     }
 
+    if (__g_pRbow3D)
+        __g_pRbow3D->DoShadows(false); // a shadow pass the program left open
+
     OpenGLDedudeve* r = __g_pRbow;
     if (!r)
         return;
@@ -64,6 +68,10 @@ void SHOWSCREEN()
     ALPHAMODE(0);
     r->PasteSurface(0);
     r->Make2DViewport(0, 0, 0, 0);
+    // The 3D commands' mipmapping flag (X_MIPMAPPING(0)) is reset here too
+    // once the 3D command set exists.
+    if (__g_pRbow3D)
+        __g_pRbow3D->SetShader(-1);
 }
 
 void ALLOWESCAPE(double on)
