@@ -5,6 +5,7 @@
 //   keys       "down N" / "up N" whenever KEY(N) of a mapped key changes
 //   mouse      "mouse X Y B1 B2 L R M" whenever MOUSESTATE or a button changes
 //   timers     the frame timer before the first frame, then SETSCREEN's result
+//   input      the line INPUT edits ("input <text>"), then FILEREQUEST$'s line
 #include <SDL.h>
 
 #include <cstdio>
@@ -76,6 +77,20 @@ void ReportTimers()
     END();
 }
 
+void ReportInput()
+{
+    SHOWSCREEN();
+    Say("ready\n");
+    DGStr text = CGStr("x");
+    INPUT(text, 10, 10);
+    std::printf("input %s\n", text.c_str());
+    std::fflush(stdout);
+    DGStr file = FILEREQUEST_Str(0, CGStr("*.*"));
+    std::printf("file %s\n", file.c_str());
+    std::fflush(stdout);
+    END();
+}
+
 } // namespace
 
 double __MainGameSub_()
@@ -84,6 +99,8 @@ double __MainGameSub_()
         ReportKeys();
     if (HasWord(" mouse "))
         ReportMouse();
+    if (HasWord(" input "))
+        ReportInput();
     if (HasWord(" timers "))
         ReportTimers();
     if (HasWord(" noescape "))

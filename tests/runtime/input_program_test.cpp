@@ -193,6 +193,26 @@ TEST_F(InputProgramTest, PointerMotionAndButtonsShowInTheMouseCommands)
     X("keyup F4 keyup Alt_L");
 }
 
+// ---- line editors --------------------------------------------------------------------
+
+TEST_F(InputProgramTest, InputEditsTheLineAndFileRequestStartsWithItsPrompt)
+{
+    LiveChild child(INPUT_PROBE, {"input"});
+    ASSERT_NE(Launch(child), "");
+    // Each key is held for a few frames and released for a few, so that the
+    // editor sees every press once.
+    auto tap = [](const std::string& key) {
+        X("keydown " + key + " sleep 0.1 keyup " + key + " sleep 0.1");
+    };
+    for (const char* k : {"BackSpace", "a", "b", "BackSpace", "c", "Return"})
+        tap(k);
+    EXPECT_TRUE(child.WaitForLine("input ac", 5000)) << child.output();
+    for (const char* k : {"q", "Return"})
+        tap(k);
+    EXPECT_TRUE(child.WaitForLine("file File:q", 5000)) << child.output();
+    EXPECT_EQ(child.WaitForExit(10000), 0);
+}
+
 // ---- timers and the screen -----------------------------------------------------------
 
 TEST_F(InputProgramTest, FrameTimerStartsAtOneAndSetScreenSetsTheSize)
