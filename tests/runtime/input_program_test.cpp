@@ -3,6 +3,8 @@
 // step, every row of the key table, the mouse commands and the timers.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,6 +21,18 @@ const char* const kCaption = "InputProbe";
 
 class InputProgramTest : public ::testing::Test {
 protected:
+    // An X server resets when its last client leaves, and refuses
+    // connections meanwhile; one connection held for all the tests keeps the
+    // server up between two programs.
+    static void SetUpTestSuite() { s_display = XOpenDisplay(nullptr); }
+    static void TearDownTestSuite()
+    {
+        if (s_display)
+            XCloseDisplay(s_display);
+        s_display = nullptr;
+    }
+    static inline Display* s_display = nullptr;
+
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
