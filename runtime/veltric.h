@@ -54,3 +54,7 @@
 #include "net/rthawknetwork.h"
 #include "net/net_cmds.h"
 #include "net/webget.h"
+
+// ---- grid path finding -------------------------------------------------------
+#include "pathfind/planner.h"
+#include "pathfind/astar.h"
