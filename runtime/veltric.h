@@ -22,6 +22,9 @@
 #include "runtime/compression.h"
 #include "runtime/shoebox.h"
 #include "runtime/file_channels.h"
+#include "runtime/ini.h"
+#include "runtime/line_files.h"
+#include "runtime/file_cmds.h"
 
 // ---- frame step, timers, waiting -------------------------------------------
 #include "runtime/frame.h"

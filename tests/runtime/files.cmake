@@ -9,3 +9,17 @@ veltric_gtest(files_test LABELS unit
     ${CMAKE_CURRENT_LIST_DIR}/filesystem_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shoebox_test.cpp
   LIBS veltric_archive_packer)
+
+veltric_gtest(file_channels_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_channels_test.cpp
+  LIBS veltric_archive_packer)
+
+veltric_gtest(ini_line_files_test LABELS unit
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ini_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/line_files_test.cpp
+  LIBS veltric_archive_packer)
+
+veltric_gtest(file_cmds_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_cmds_test.cpp
+  LIBS veltric_archive_packer)
