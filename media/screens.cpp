@@ -37,7 +37,7 @@ template <class F> void Lookup(F& pointer, const char* name, bool offered)
 {
     // GLX answers non-null even for names it does not have, so a pointer is
     // kept only when the extension string offers the extension.
-    void* p = offered ? SDL_GL_GetProcAddress(name) : nullptr;
+    void* p = offered && SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GL_GetProcAddress(name) : nullptr;
     pointer = reinterpret_cast<F>(p);
     char line[128];
     std::snprintf(line, sizeof line, "ext: %-35s   [%4s]", name, p ? "OK" : "FAIL");
@@ -91,7 +91,12 @@ int FBUFFER::InitFrameBufferObject()
 {
     const char* ext = nullptr;
     if (SDL_WasInit(SDL_INIT_VIDEO)) ext = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    bool offered = ext && HasGLExtension(ext, "GL_EXT_framebuffer_object");
+    return LoadFramebufferEntryPoints(ext);
+}
+
+int LoadFramebufferEntryPoints(const char* extensions)
+{
+    bool offered = extensions && HasGLExtension(extensions, "GL_EXT_framebuffer_object");
     Lookup(glBindRenderbufferExt, "glBindRenderbufferEXT", offered);
     Lookup(glDeleteRenderbuffersExt, "glDeleteRenderbuffersEXT", offered);
     Lookup(glGenRenderbuffersExt, "glGenRenderbuffersEXT", offered);

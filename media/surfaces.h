@@ -26,6 +26,11 @@ extern PFNGLFRAMEBUFFERTEXTURE2DEXTPROC glFramebufferTexture2DExt;
 extern PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC glFramebufferRenderbufferExt;
 } // namespace FRAMEBUFFER
 
+// Fills the ten pointers for the given extension list (what
+// FBUFFER::InitFrameBufferObject does with the GL's own list), printing one
+// "ext: ..." line per name; 1 when frame buffer objects are offered.
+int LoadFramebufferEntryPoints(const char* extensions);
+
 constexpr int kSurfaceCount = 8;
 constexpr int kScreenCount = 32;
 

@@ -7,6 +7,8 @@
 
 #include "media/opengl_dedudeve.h"
 #include "runtime/core.h"
+#include "runtime/ini.h"
+#include "runtime/line_files.h"
 #include "runtime/system_cmds.h"
 
 namespace __VELTRIC__ {
@@ -27,6 +29,8 @@ double SHELLCMD(DGStr command, double wait, double, double& result)
 // destructors, so everything they would write back is written here first.
 static void WriteBackBeforeExec()
 {
+    __g_Ini.Write();
+    __g_FastFile.WriteBack();
     std::fflush(nullptr);
 }
 

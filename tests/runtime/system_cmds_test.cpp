@@ -14,6 +14,8 @@
 #include <string>
 
 #include "runtime/core.h"
+#include "runtime/ini.h"
+#include "runtime/line_files.h"
 #include "runtime/system_cmds.h"
 
 namespace {
@@ -209,7 +211,8 @@ struct EndResult {
     std::string out;
     int status;
 };
-EndResult RunShellEnd(const std::string& command)
+EndResult RunShellEnd(const std::string& command, void (*before)(const std::string& dir) = nullptr,
+                      std::string* keepDir = nullptr)
 {
     std::string dir = TempDir();
     std::string outFile = dir + "/out";
@@ -219,12 +222,16 @@ EndResult RunShellEnd(const std::string& command)
         std::FILE* f = std::freopen(outFile.c_str(), "w", stdout);
         if (!f) _exit(99);
         std::printf("before\n"); // buffered output must not be lost
+        if (before) before(dir);
         SHELLEND(DGStr(command.c_str()));
     }
     int st = 0;
     waitpid(pid, &st, 0);
     EndResult r{ReadAll(outFile), WIFEXITED(st) ? WEXITSTATUS(st) : -1};
-    std::filesystem::remove_all(dir);
+    if (keepDir)
+        *keepDir = dir;
+    else
+        std::filesystem::remove_all(dir);
     return r;
 }
 
@@ -235,6 +242,24 @@ TEST(ShellEnd, ReplacesTheProcessAfterFlushingOutput)
     EXPECT_NE(r.out.find("before\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("end with: /bin/false\n"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("failed to call"), std::string::npos) << r.out;
+}
+
+TEST(ShellEnd, WritesBackTheIniFileAndTheLineFileFirst)
+{
+    std::string dir;
+    EndResult r = RunShellEnd(
+        "/bin/true",
+        [](const std::string& d) {
+            INIOPEN(DGStr((d + "/game.ini").c_str()));
+            INIPUT(DGStr("scores"), DGStr("best"), DGStr("4711"));
+            PUTFILE(DGStr((d + "/lines.txt").c_str()), 2, DGStr("third"));
+        },
+        &dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("end with: /bin/true\n"), std::string::npos) << r.out;
+    EXPECT_NE(ReadAll(dir + "/game.ini").find("best=4711"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir + "/lines.txt"), "\r\n\r\nthird\r\n");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ShellEnd, AProgramThatCannotStartEndsWithStatusZero)
