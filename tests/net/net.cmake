@@ -3,3 +3,7 @@ veltric_gtest(net_hawknl_test LABELS unit TIMEOUT 120
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/hawknl_test.cpp)
 veltric_gtest(net_protocol_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/netmsg_test.cpp ${CMAKE_CURRENT_LIST_DIR}/netroute_test.cpp)
+veltric_gtest(net_game_test LABELS unit TIMEOUT 180
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_game_test.cpp)
+veltric_gtest(net_webget_test LABELS unit TIMEOUT 180
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/webget_test.cpp)
