@@ -61,3 +61,4 @@
 // ---- grid path finding -------------------------------------------------------
 #include "pathfind/planner.h"
 #include "pathfind/astar.h"
+#include "pathfind/findpath.h"
