@@ -39,7 +39,8 @@ protected:
         std::vector<char> out(size ? size : 1, 'Z');
         int r = 0;
         lastPrinted = Printed([&] { r = box->FindOrExtract(name, out.data(), size); });
-        path = size ? std::string(out.data()) : std::string();
+        // Some failures leave out as it was: never read past the buffer.
+        path = size ? std::string(out.data(), strnlen(out.data(), size)) : std::string();
         return r;
     }
     std::unique_ptr<RTShoeBox> box;
