@@ -1,0 +1,3 @@
+# Surfaces, render-to-texture screens and the 2D command set.
+veltric_gtest(surfaces_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/surfaces_test.cpp)
