@@ -1,4 +1,4 @@
-# add_veltric_program(<name> [CAPTION <text>] [SUBS <sub names...>] <sources...>)
+# add_veltric_program(<name> [CAPTION <text>] <sources...> [SUBS <sub names...>])
 #
 # Builds a translated program: <sources> define __VELTRIC__::__MainGameSub_
 # and the program's own functions; this adds the generated entry (main, the
