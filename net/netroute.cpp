@@ -206,4 +206,15 @@ bool NetClientHandle(NetClient& client, const NetPacket& m, NLsocket server, std
     return false;
 }
 
+void NetHandleIncoming(NetClient& client, NetServer* hosting, const NetPacket& m, NLsocket server,
+                       std::vector<NetOutgoing>& out)
+{
+    if (NetDeliverUser(client.local, m))
+        return;
+    if (m.from == server)
+        NetClientHandle(client, m, server, out);
+    else if (hosting)
+        NetServerRoute(*hosting, m, out);
+}
+
 } // namespace __VELTRIC__

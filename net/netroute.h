@@ -82,4 +82,12 @@ bool NetDeliverUser(NetPlayerList& local, const NetPacket& m);
 bool NetClientHandle(NetClient& client, const NetPacket& m, NLsocket server,
                      std::vector<NetOutgoing>& out);
 
+// One message of a pass of the worker: delivered to a local mailbox when it
+// is a user message for one of the program's players; else, when it came
+// from the server connection, taken as an answer or a new id; else, on the
+// host, routed as a client's message. Answers and ids are believed only from
+// the server connection, and only clients' messages are routed.
+void NetHandleIncoming(NetClient& client, NetServer* hosting, const NetPacket& m, NLsocket server,
+                       std::vector<NetOutgoing>& out);
+
 } // namespace __VELTRIC__

@@ -470,17 +470,8 @@ void RTHawkNetwork::Run()
 
         {
             Lock g(m_mutex);
-            for (const NetPacket& p : m_incoming) {
-                if (NetDeliverUser(m_client.local, p))
-                    continue;
-                if (p.from == server) {
-                    // Answers and ids are believed only from the server.
-                    NetClientHandle(m_client, p, server, out);
-                } else if (listenSocket != NL_INVALID) {
-                    // Only what clients sent is routed.
-                    NetServerRoute(m_server, p, out);
-                }
-            }
+            for (const NetPacket& p : m_incoming)
+                NetHandleIncoming(m_client, listenSocket != NL_INVALID ? &m_server : nullptr, p, server, out);
             m_incoming.clear();
         }
         for (const NetOutgoing& o : out)

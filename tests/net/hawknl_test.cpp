@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <map>
 #include <vector>
 
 using namespace nettest;
@@ -109,8 +108,8 @@ TEST_F(Layer, WritesOfTwoThreadsOnOneSocketNeverInterleave)
 
     // The reader parses the stream while the writers run, so the queue
     // never has to refuse a frame.
-    std::map<char, int> seen;
-    std::string bad;
+    std::atomic<int> seenX{0}, seenY{0};
+    std::atomic<bool> bad{false};
     std::thread reader([&] {
         std::string stream;
         char buf[65536];
@@ -128,8 +127,8 @@ TEST_F(Layer, WritesOfTwoThreadsOnOneSocketNeverInterleave)
                 std::string p = stream.substr(pos + 4, len);
                 if (stream[pos] != 'N' || stream[pos + 1] != 'L' || p.empty() ||
                     p != std::string(len, p[0]))
-                    bad = "corrupt frame";
-                seen[p[0]]++;
+                    bad = true;
+                (p[0] == 'x' ? seenX : seenY)++;
                 pos += 4 + len;
                 ++frames;
             }
@@ -150,13 +149,13 @@ TEST_F(Layer, WritesOfTwoThreadsOnOneSocketNeverInterleave)
     WaitUntil([&] {
         char b[16];
         nlRead(s, b, sizeof b);
-        return seen['x'] + seen['y'] == 2 * kPerThread;
+        return seenX + seenY == 2 * kPerThread;
     }, 10000);
     shutdown(fd, SHUT_RDWR);
     reader.join();
-    EXPECT_EQ(bad, "");
-    EXPECT_EQ(seen['x'], kPerThread);
-    EXPECT_EQ(seen['y'], kPerThread);
+    EXPECT_FALSE(bad) << "a frame was torn or mixed with another";
+    EXPECT_EQ(seenX, kPerThread);
+    EXPECT_EQ(seenY, kPerThread);
 }
 
 TEST_F(Layer, EndsOfTheConnectionAreReportedByTheirErrors)

@@ -1,0 +1,1 @@
+veltric_fuzzer(netmsg ${CMAKE_CURRENT_LIST_DIR}/netmsg.cpp)
