@@ -58,9 +58,11 @@ void SHOWSCREEN()
     OpenGLDedudeve* r = __g_pRbow;
     if (!r)
         return;
-    // Pending events are consumed here without ending the program: only an
-    // Escape press or a close request that arrives while the flip waits does.
-    r->WinMessages();
+    // An Escape press or a close request among the pending events ends the
+    // program here just as it does while the flip waits: a program that
+    // spends its frame drawing would otherwise lose nearly every one of them.
+    if (r->WinMessages() == 0)
+        QuitFromFrame();
     if (r->FlipScreens() == 0.0)
         QuitFromFrame();
 

@@ -6,6 +6,7 @@
 //   mouse      "mouse X Y B1 B2 L R M" whenever MOUSESTATE or a button changes
 //   timers     the frame timer before the first frame, then SETSCREEN's result
 //   input      the line INPUT edits ("input <text>"), then FILEREQUEST$'s line
+//   busy       after ALLOWESCAPE(0), frames that spend 200 ms drawing before the flip
 #include <SDL.h>
 
 #include <cstdio>
@@ -103,8 +104,16 @@ double __MainGameSub_()
         ReportInput();
     if (HasWord(" timers "))
         ReportTimers();
-    if (HasWord(" noescape "))
+    if (HasWord(" noescape ") || HasWord(" busy "))
         ALLOWESCAPE(0);
+    if (HasWord(" busy ")) {
+        SHOWSCREEN();
+        Say("ready\n");
+        for (;;) {
+            SLEEP(200); // events arrive while the frame is being drawn
+            SHOWSCREEN();
+        }
+    }
     SHOWSCREEN();
     Say("ready\n");
     for (;;)
