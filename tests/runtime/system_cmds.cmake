@@ -10,3 +10,4 @@ veltric_gtest(system_program_test LABELS program gl
           ${CMAKE_CURRENT_LIST_DIR}/child_process.cpp
   TIMEOUT 120)
 target_compile_definitions(system_program_test PRIVATE SYSTEM_PROBE_PATH="$<TARGET_FILE:system_probe>")
+add_dependencies(system_program_test system_probe)
