@@ -29,6 +29,18 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// The Linux build reports every way a lookup fails; the Mac build only the
+// failures to write.
+template <class... A> void Diagnostic(char const* format, A... args)
+{
+#ifndef __APPLE__
+    std::printf(format, args...);
+#else
+    (void)format;
+    ((void)args, ...);
+#endif
+}
+
 void SetEmpty(char* out, std::size_t outSize)
 {
     if (out && outSize > 0) out[0] = '\0';
@@ -115,12 +127,12 @@ int RTShoeBox::FindOrExtract(char const* name, char* out, std::size_t outSize)
     }
 
     if (!active) {
-        std::printf("can't open(0): %s\n", name);
+        Diagnostic("can't open(0): %s\n", name);
         return 0;
     }
     if (!archive[0]) {
         active = 0;
-        std::printf("can't open(2): %s\n", name);
+        Diagnostic("can't open(2): %s\n", name);
         return 0;
     }
     char const* wanted = name;
@@ -134,7 +146,7 @@ int RTShoeBox::Extract(char const* name, char const* wanted, char* out, std::siz
     FilePtr f(fopen_case(archive, "rb"));
     if (!f) {
         active = 0;
-        std::printf("can't open(1): %s\n", name);
+        Diagnostic("can't open(1): %s\n", name);
         return 0;
     }
     long long size = -1;
@@ -146,17 +158,17 @@ int RTShoeBox::Extract(char const* name, char const* wanted, char* out, std::siz
     case shoebox::Lookup::Found:
         break;
     case shoebox::Lookup::HeaderUnreadable:
-        std::printf("can't read shoebox header: %s\n", archive);
+        Diagnostic("can't read shoebox header: %s\n", archive);
         SetEmpty(out, outSize);
         return 0;
     case shoebox::Lookup::BadHeader:
         // No archive appended: one check, and lookups skip it from now on.
         active = 0;
-        std::printf("bad shoebox header: %s [%s]\n", archive, header);
-        std::printf("Filesize: %d, CurPos: %d\n", static_cast<int>(size), static_cast<int>(size - 4));
+        Diagnostic("bad shoebox header: %s [%s]\n", archive, header);
+        Diagnostic("Filesize: %d, CurPos: %d\n", static_cast<int>(size), static_cast<int>(size - 4));
         return 0;
     case shoebox::Lookup::NotFound:
-        std::printf("can't open(3): %s\n", name);
+        Diagnostic("can't open(3): %s\n", name);
         SetEmpty(out, outSize);
         return 0;
     case shoebox::Lookup::Damaged:

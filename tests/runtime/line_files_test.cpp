@@ -1,7 +1,9 @@
-// Line files: GETFILE, PUTFILE, the one-file cache and its write-back.
+// Line files: GETFILE, PUTFILE, the one-file cache and its write-back, and
+// the write-back of line cache and INI file at the end of the process.
 #include "runtime/line_files.h"
 
 #include "runtime/core.h"
+#include "runtime/ini.h"
 #include "tests/runtime/files_fixture.h"
 
 using namespace __VELTRIC__;
@@ -144,6 +146,28 @@ TEST_F(LineFileTest, KeepsAtMost256LinesAndCutsLongText)
     EXPECT_EQ(__g_error, 3);
     EXPECT_EQ(Line("wide.txt", 1), "after");
     EXPECT_EQ(Line(longName.c_str(), 0), "NO_FILE");
+}
+
+} // namespace
+
+namespace {
+
+using LineFileExitTest = LineFileTest;
+
+// The static objects write back the line cache and the INI file when the
+// process ends.
+TEST_F(LineFileExitTest, ProcessEndWritesBackTheCacheAndTheIni)
+{
+    EXPECT_EXIT(
+        {
+            PUTFILE(DGStr("exit.txt"), 1, DGStr("kept"));
+            INIOPEN(DGStr("exit.ini"));
+            INIPUT(DGStr("S"), DGStr("k"), DGStr("v"));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Get("exit.txt"), "\r\nkept\r\n");
+    EXPECT_EQ(Get("exit.ini"), "[S]\r\nk=v\r\n");
 }
 
 } // namespace
