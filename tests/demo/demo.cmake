@@ -8,3 +8,5 @@ target_compile_definitions(demo_program_test PRIVATE
   MEDIA_DIR="${CMAKE_SOURCE_DIR}/assets"
   X_CLOSE_WINDOW="$<TARGET_FILE:x_close_window>")
 add_dependencies(demo_program_test DriftingRaysIV-linux DriftingRaysIV-packed x_close_window)
+# Its screenshots read the screen, which the windows of other GL tests would cover.
+set_tests_properties(demo_program_test PROPERTIES RUN_SERIAL TRUE)
