@@ -13,10 +13,12 @@ struct Step {
 };
 
 // The fixed neighbour order; it decides among paths of equal priority.
-const Step kSteps[8] = {
+const Step kAllSteps[8] = {
     {-1, -1, true}, {0, -1, false}, {1, -1, true}, {1, 0, false},
     {-1, 0, false}, {-1, 1, true},  {0, 1, false}, {1, 1, true},
 };
+// The same order without the diagonal steps.
+const Step kStraightSteps[4] = {{0, -1, false}, {1, 0, false}, {-1, 0, false}, {0, 1, false}};
 
 } // namespace
 
@@ -48,7 +50,8 @@ unsigned int AStarPlanner::run()
     const int height = m_desc.height;
     const float w = m_desc.heuristicWeight;
     const float diagonal = m_desc.diagonalCost ? kDiagonalFactor : 1.0f;
-    const bool allowDiagonals = m_desc.allowDiagonals != 0;
+    const Step* const steps = m_desc.allowDiagonals ? kAllSteps : kStraightSteps;
+    const Step* const stepsEnd = m_desc.allowDiagonals ? kAllSteps + 8 : kStraightSteps + 4;
 
     while (!m_sets.openEmpty()) {
         const std::size_t cell = m_sets.popMin();
@@ -59,17 +62,16 @@ unsigned int AStarPlanner::run()
             m_state = 1;
             return 1;
         }
-        for (const Step& s : kSteps) {
-            if (s.diagonal && !allowDiagonals) continue;
-            const int nx = n->x + s.dx;
-            const int ny = n->y + s.dy;
+        for (const Step* s = steps; s != stepsEnd; ++s) {
+            const int nx = n->x + s->dx;
+            const int ny = n->y + s->dy;
             if (nx < 0 || nx >= width || ny < 0 || ny >= height) continue;
             const std::size_t ncell = cellIndex(nx, ny);
             const float c = m_grid[ncell];
             // Only the target cell counts: a diagonal step may pass between
             // two walls.
             if (c == kBlocked) continue;
-            const float g = s.diagonal ? n->g + diagonal * c : n->g + c;
+            const float g = s->diagonal ? n->g + diagonal * c : n->g + c;
             const int h = std::abs(goalX - nx) + std::abs(goalY - ny);
             const float f = g + (static_cast<float>(h) - g) * w;
 

@@ -1,7 +1,11 @@
 #include "pathfind/search_sets.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace __VELTRIC__ {
 
@@ -38,11 +42,36 @@ void SearchSets::reset()
     m_order = 0;
 }
 
+std::uint64_t SearchSets::keyOf(float f, std::uint32_t order)
+{
+    // Priorities are never negative (g > 0, h >= 0, 0 <= w <= 1); -0 is
+    // folded into +0 so that equal priorities give equal bits.
+    if (f == 0.0f) f = 0.0f;
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return (static_cast<std::uint64_t>(bits) << 32) | order;
+}
+
+void SearchSets::renumber()
+{
+    std::vector<std::pair<std::uint32_t, unsigned int>> byOrder(m_size);
+    for (unsigned int i = 0; i < m_size; ++i) byOrder[i] = {static_cast<std::uint32_t>(m_heap[i].key), i};
+    std::sort(byOrder.begin(), byOrder.end());
+    for (unsigned int rank = 0; rank < m_size; ++rank) {
+        std::uint64_t& key = m_heap[byOrder[rank].second].key;
+        key = (key & 0xFFFFFFFF00000000ull) | rank;
+    }
+    m_order = m_size;
+}
+
+// A four-way heap: half the levels of a binary one, so half the moves (each
+// of which also updates the moved cell's slot), and the four children of a
+// node share a cache line.
 void SearchSets::siftUp(unsigned int slot, Entry e)
 {
     while (slot > 0) {
-        const unsigned int parent = (slot - 1) / 2;
-        if (!before(e, m_heap[parent])) break;
+        const unsigned int parent = (slot - 1) / kWays;
+        if (e.key >= m_heap[parent].key) break;
         place(slot, m_heap[parent]);
         slot = parent;
     }
@@ -52,12 +81,15 @@ void SearchSets::siftUp(unsigned int slot, Entry e)
 void SearchSets::siftDown(unsigned int slot, Entry e)
 {
     for (;;) {
-        unsigned int child = 2 * slot + 1;
-        if (child >= m_size) break;
-        if (child + 1 < m_size && before(m_heap[child + 1], m_heap[child])) ++child;
-        if (!before(m_heap[child], e)) break;
-        place(slot, m_heap[child]);
-        slot = child;
+        const unsigned int first = kWays * slot + 1;
+        if (first >= m_size) break;
+        const unsigned int last = first + kWays < m_size ? first + kWays : m_size;
+        unsigned int best = first;
+        for (unsigned int c = first + 1; c < last; ++c)
+            if (m_heap[c].key < m_heap[best].key) best = c;
+        if (m_heap[best].key >= e.key) break;
+        place(slot, m_heap[best]);
+        slot = best;
     }
     place(slot, e);
 }
@@ -69,7 +101,8 @@ bool SearchSets::push(std::size_t cell, unsigned int node, float f)
         return false;
     }
     m_cells[cell].node = node;
-    siftUp(m_size++, Entry{f, static_cast<std::uint32_t>(cell), m_order++});
+    const std::uint64_t key = keyOf(f, nextOrder());
+    siftUp(m_size++, Entry{key, static_cast<std::uint32_t>(cell)});
     return true;
 }
 
@@ -84,10 +117,8 @@ std::size_t SearchSets::popMin()
 void SearchSets::requeue(std::size_t cell, float f)
 {
     const unsigned int slot = m_cells[cell].where - kOpenBase;
-    const Entry e{f, static_cast<std::uint32_t>(cell), m_order++};
-    // The new entry comes after every queued one of equal priority, so it
-    // can only move down when f did not drop.
-    if (slot > 0 && before(e, m_heap[(slot - 1) / 2]))
+    const Entry e{keyOf(f, nextOrder()), static_cast<std::uint32_t>(cell)};
+    if (slot > 0 && e.key < m_heap[(slot - 1) / kWays].key)
         siftUp(slot, e);
     else
         siftDown(slot, e);

@@ -1,8 +1,8 @@
 #pragma once
 // SearchSets: the open list and the closed set of the grid search, indexed
 // by cell. Each cell records its node (a pool index) and whether that node is
-// open, closed or neither; the open nodes sit in a binary min-heap ordered by
-// priority and then by the order in which they were queued. Taking the
+// open, closed or neither; the open nodes sit in a four-way min-heap ordered
+// by priority and then by the order in which they were queued. Taking the
 // smallest (f, order) is the same choice as taking the back of a list kept
 // sorted by descending f with each node inserted in front of its equals, so
 // the search visits cells in exactly that order, with O(1) lookups and
@@ -59,21 +59,29 @@ private:
     static const std::uint32_t kNowhere = 0;
     static const std::uint32_t kClosed = 1;
     static const std::uint32_t kOpenBase = 2;
+    static const unsigned int kWays = 4;
 
     struct Cell {
         std::uint32_t node;
         std::uint32_t where;
     };
+    // Priority and queueing order packed into one number that sorts the
+    // same way: the bits of a non-negative float grow with its value, and the
+    // order fills the low half. Orders restart (keeping their ranks) before
+    // they outgrow 32 bits.
     struct Entry {
-        float f;
+        std::uint64_t key;
         std::uint32_t cell;
-        std::uint64_t order;
     };
-
-    static bool before(const Entry& a, const Entry& b)
+    static std::uint64_t keyOf(float f, std::uint32_t order);
+    // Renumbers the queued orders 0, 1, ... in their present sequence.
+    void renumber();
+    std::uint32_t nextOrder()
     {
-        return a.f < b.f || (a.f == b.f && a.order < b.order);
+        if (m_order == kOrderLimit) renumber();
+        return m_order++;
     }
+
     void place(unsigned int slot, const Entry& e)
     {
         m_heap[slot] = e;
@@ -87,7 +95,13 @@ private:
     unsigned int m_capacity = 0;
     unsigned int m_size = 0;
     unsigned int m_closed = 0;
-    std::uint64_t m_order = 0;
+    std::uint32_t m_order = 0;
+
+public:
+    // The last order number used before the orders are renumbered.
+    static const std::uint32_t kOrderLimit = 0xFFFFFFFFu;
+    // Lets a test start the order numbers close to the limit.
+    void setNextOrder(std::uint32_t order) { m_order = order; }
 };
 
 } // namespace __VELTRIC__

@@ -5,6 +5,7 @@
 // NodeHashTable. The planner's indexed heap must visit the cells in the same
 // order, so both must give the same path and cost on every map. Slow on big
 // maps: the scan and the chains grow with the search.
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -66,7 +67,8 @@ inline LiteralResult LiteralSearch(const __VELTRIC__::Planner& planner, unsigned
             closed.add(n);
             r.found = true;
             r.cost = n->g;
-            for (Node* p = n; p; p = p->parent) r.cells.insert(r.cells.begin(), {p->x, p->y});
+            for (Node* p = n; p; p = p->parent) r.cells.push_back({p->x, p->y});
+            std::reverse(r.cells.begin(), r.cells.end());
             return r;
         }
         ++r.expanded;
