@@ -35,7 +35,15 @@ void SleepNs(long ns)
 // messages from it so that the rest of the pass still runs under a flood.
 constexpr int kMaxServerReadsPerPass = 4096;
 constexpr int kMaxReady = 100;
+// Whole packets taken from one ready client per pass: enough that the nap
+// between passes does not cap a client's message rate, few enough that one
+// busy client cannot hold up the others.
+constexpr int kMaxClientReadsPerPass = 32;
+// The nap between passes: short while messages flow, longer once a run of
+// passes found nothing to do, so that an idle game costs little processor.
 constexpr long kWorkerPassSleepNs = 10000;
+constexpr long kWorkerIdleSleepNs = 500000;
+constexpr int kPassesBeforeIdle = 1000;
 
 } // namespace
 
@@ -369,7 +377,7 @@ void* RTHawkNetwork::mainLoop(void* data)
     return nullptr;
 }
 
-void RTHawkNetwork::SendCreations(NLsocket server)
+bool RTHawkNetwork::SendCreations(NLsocket server)
 {
     std::vector<std::pair<NetPlayer*, NetPacket>> requests;
     {
@@ -386,7 +394,7 @@ void RTHawkNetwork::SendCreations(NLsocket server)
         }
     }
     if (requests.empty())
-        return;
+        return false;
     for (auto& r : requests)
         SendRule(server, r.second);
     Lock g(m_mutex);
@@ -398,6 +406,7 @@ void RTHawkNetwork::SendCreations(NLsocket server)
         if (p->rec.id == kIdRequested || p->rec.id == kIdGivenUp)
             p->rec.id = kIdAwaited;
     }
+    return true;
 }
 
 void RTHawkNetwork::Run()
@@ -408,6 +417,7 @@ void RTHawkNetwork::Run()
     std::uint8_t buf[kMaxMessageBytes];
     NetMessage msg;
     bool acceptFailed = false;
+    int quietPasses = 0;
 
     for (;;) {
         {
@@ -418,7 +428,7 @@ void RTHawkNetwork::Run()
         const NLsocket server = m_serverSocket.load();
         const NLsocket listenSocket = m_listenSocket.load();
 
-        SendCreations(server);
+        bool busy = SendCreations(server);
 
         for (int i = 0; i < kMaxServerReadsPerPass; ++i) {
             int n = nlRead(server, buf, sizeof buf);
@@ -426,6 +436,7 @@ void RTHawkNetwork::Run()
                 break;
             Lock g(m_mutex);
             m_incoming.push_back(NetPacketFrom(msg, server));
+            busy = true;
         }
 
         if (listenSocket != NL_INVALID) {
@@ -433,6 +444,7 @@ void RTHawkNetwork::Run()
             if (c != NL_INVALID) {
                 nlGroupAddSocket(group, c);
                 clients.push_back(c);
+                busy = true;
             } else {
                 int e = nlGetError();
                 if (e == NL_SYSTEM_ERROR || e == NL_NOT_LISTEN) {
@@ -442,15 +454,20 @@ void RTHawkNetwork::Run()
             }
             NLsocket ready[kMaxReady];
             int k = nlPollGroup(group, NL_READ_STATUS, ready, kMaxReady, 0);
+            busy = busy || k > 0;
             for (int i = 0; i < k; ++i) {
-                int n = nlRead(ready[i], buf, sizeof buf);
-                if (n >= 0) {
+                int n = 0;
+                for (int j = 0; j < kMaxClientReadsPerPass; ++j) {
+                    n = nlRead(ready[i], buf, sizeof buf);
+                    if (n <= 0)
+                        break;
                     if (NetMessageDecode(buf, n, msg)) {
                         Lock g(m_mutex);
                         m_incoming.push_back(NetPacketFrom(msg, ready[i]));
                     }
-                    continue;
                 }
+                if (n >= 0)
+                    continue;
                 // The error only means something after a failed read.
                 int e = nlGetError();
                 if (e != NL_MESSAGE_END && e != NL_SOCK_DISCONNECT)
@@ -474,11 +491,13 @@ void RTHawkNetwork::Run()
                 NetHandleIncoming(m_client, listenSocket != NL_INVALID ? &m_server : nullptr, p, server, out);
             m_incoming.clear();
         }
+        busy = busy || !out.empty();
         for (const NetOutgoing& o : out)
             SendRule(o.socket, o.packet);
         out.clear();
 
-        SleepNs(kWorkerPassSleepNs);
+        quietPasses = busy ? 0 : quietPasses + 1;
+        SleepNs(quietPasses >= kPassesBeforeIdle ? kWorkerIdleSleepNs : kWorkerPassSleepNs);
     }
 
     if (acceptFailed)

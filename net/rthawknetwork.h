@@ -79,7 +79,7 @@ private:
     int QueryInformation(Message& m, int waitMs);
     bool StartWorker();
     void Run();
-    void SendCreations(NLsocket server);
+    bool SendCreations(NLsocket server); // true when a request went out
     void CloseSockets();
     static bool SendRule(NLsocket socket, const NetPacket& p);
     // Waits until done() holds (checked under the mutex), the worker stops or

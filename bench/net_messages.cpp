@@ -1,0 +1,209 @@
+// Network game throughput and latency between two processes on loopback:
+// user messages per second from the host's player to a joined program's
+// player (every message counted and checked on arrival, so a lost one stops
+// the run), and the round trip of a query from a joined program.
+#include "net/net_cmds.h"
+#include "net/rthawknetwork.h"
+
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace __VELTRIC__;
+
+namespace {
+
+constexpr int kBatch = 10000;
+
+int FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+void SendLine(int fd, const std::string& s)
+{
+    std::string l = s + "\n";
+    (void)!write(fd, l.data(), l.size());
+}
+
+std::string ReadLine(int fd, int ms = 30000)
+{
+    std::string line;
+    char c;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        if (read(fd, &c, 1) != 1)
+            break;
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return "timeout";
+}
+
+struct Peer {
+    pid_t pid = -1;
+    int rd = -1, wr = -1;
+};
+
+// Forks a program that runs body(rd, wr) on its own network object.
+Peer Fork(void (*body)(int, int))
+{
+    int down[2], up[2];
+    Peer p;
+    if (pipe(down) != 0 || pipe(up) != 0)
+        return p;
+    p.pid = fork();
+    if (p.pid == 0) {
+        close(down[1]);
+        close(up[0]);
+        pRTNet = new RTHawkNetwork;
+        body(down[0], up[1]);
+        pRTNet->ShutDown();
+        delete pRTNet;
+        _exit(0);
+    }
+    close(down[0]);
+    close(up[1]);
+    p.rd = up[0];
+    p.wr = down[1];
+    return p;
+}
+
+void Reap(Peer& p)
+{
+    SendLine(p.wr, "exit");
+    int status;
+    for (int i = 0; i < 200 && waitpid(p.pid, &status, WNOHANG) == 0; ++i)
+        usleep(10000);
+    kill(p.pid, SIGKILL);
+    waitpid(p.pid, &status, 0);
+    close(p.rd);
+    close(p.wr);
+}
+
+// Joins, makes player "b" and acknowledges every batch of messages it gets,
+// checking each one's sender and length.
+void Receiver(int rd, int wr)
+{
+    std::string port = ReadLine(rd);
+    size_t size = std::stoul(ReadLine(rd));
+    if (NETJOINGAME(0, "", "127.0.0.1", DGStr(port.c_str())) != 1) {
+        SendLine(wr, "join failed");
+        return;
+    }
+    DGStr me = NETCREATEPLAYER_Str("b");
+    SendLine(wr, me.c_str());
+    long received = 0;
+    for (;;) {
+        DGStr m = NETGETMSG_Str(me);
+        if (m.Len() == 0) {
+            pollfd p{rd, POLLIN, 0};
+            if (poll(&p, 1, 0) > 0)
+                return; // "exit"
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+            continue;
+        }
+        if (m.Len() != size || __g_last_msg_sender != 101) {
+            SendLine(wr, "corrupt");
+            return;
+        }
+        if (++received % kBatch == 0)
+            SendLine(wr, std::to_string(received));
+    }
+}
+
+void BM_UserMessages(benchmark::State& state)
+{
+    const size_t size = static_cast<size_t>(state.range(0));
+    Peer peer = Fork(Receiver);
+    pRTNet = new RTHawkNetwork;
+    int port = FreePort();
+    NETHOSTGAME(0, "", "", DGStr(std::to_string(port).c_str()));
+    DGStr a = NETCREATEPLAYER_Str("a");
+    SendLine(peer.wr, std::to_string(port));
+    SendLine(peer.wr, std::to_string(size));
+    DGStr b(ReadLine(peer.rd).c_str());
+    DGStr text(std::string(size, 'm').c_str());
+    long sent = 0, retries = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kBatch; ++i) {
+            // A refused write (the peer's queue is full) is sent again: no
+            // message may be lost.
+            while (NETSENDMSG(a, b, text) == 0) {
+                ++retries;
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+        }
+        sent += kBatch;
+        std::string ack = ReadLine(peer.rd);
+        if (ack != std::to_string(sent)) {
+            state.SkipWithError(("receiver says " + ack + " after " + std::to_string(sent)).c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(sent);
+    state.counters["retries"] = static_cast<double>(retries);
+    pRTNet->ShutDown();
+    delete pRTNet;
+    pRTNet = nullptr;
+    Reap(peer);
+}
+BENCHMARK(BM_UserMessages)->Arg(1)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Hosts a game with one player until told to stop.
+void Host(int rd, int wr)
+{
+    std::string port = ReadLine(rd);
+    NETHOSTGAME(0, "", "", DGStr(port.c_str()));
+    NETCREATEPLAYER_Str("h");
+    SendLine(wr, "ready");
+    ReadLine(rd, 600000);
+}
+
+void BM_QueryRoundTrip(benchmark::State& state)
+{
+    Peer peer = Fork(Host);
+    int port = FreePort();
+    SendLine(peer.wr, std::to_string(port));
+    ReadLine(peer.rd);
+    pRTNet = new RTHawkNetwork;
+    if (NETJOINGAME(0, "", "127.0.0.1", DGStr(std::to_string(port).c_str())) != 1)
+        state.SkipWithError("join failed");
+    long wrong = 0;
+    for (auto _ : state) {
+        if (NETNUMPLAYERS() != 1)
+            ++wrong;
+    }
+    state.counters["wrong"] = static_cast<double>(wrong);
+    pRTNet->ShutDown();
+    delete pRTNet;
+    pRTNet = nullptr;
+    Reap(peer);
+}
+BENCHMARK(BM_QueryRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
