@@ -131,84 +131,73 @@ bool RTFileSystem::OpenIn(char const* name)
     return true;
 }
 
-int RTFileSystem::ReadLine(char* buffer, int max)
+int RTFileSystem::ReadLine(char* buffer, int max, bool* cut)
 {
+    if (cut) *cut = false;
     if (!file) return 0;
     if (max < 1) return 1;
 
-    // Room for max - 1 characters: the terminator always fits.
-    const int room = max - 1;
-    int n = 0;          // characters stored in buffer
-    long consumed = 0;  // bytes of the stream that belong to this line
-    bool ended = false; // a '\n' was seen
+    // Byte by byte from the stream's buffer: nothing beyond the line is
+    // taken, so the stream stays at the record's position without a seek.
+    const int room = max - 1; // the terminator always fits
+    int n = 0;
+    long consumed = 0;
+    bool ended = false;
     bool eof = false;
-    unsigned char chunk[64];
-    while (!ended && n < room) {
-        std::size_t want = sizeof chunk;
-        std::size_t got = std::fread(chunk, 1, want, file);
-        if (got == 0) {
-            eof = true;
-            break;
-        }
-        std::size_t i = 0;
-        for (; i < got; ++i) {
-            if (chunk[i] == '\n') {
-                ended = true;
-                ++i;
-                break;
-            }
-            if (n == room) break;
-            buffer[n++] = static_cast<char>(chunk[i]);
-        }
-        consumed += static_cast<long>(i);
-        if (got < want && i == got) {
-            eof = true;
-            break;
-        }
-    }
-    if (ended && n > 0 && buffer[n - 1] == '\r') --n;
-
-    if (!ended && n == room && !eof) {
-        // The buffer is full: when the line end follows right away, take it
-        // now, so that a line of exactly max - 1 characters is one line.
-        long at = position + consumed;
-        std::fseek(file, at, SEEK_SET);
-        int c = std::fgetc(file);
+    int c;
+    while (n < room) {
+        c = getc_unlocked(file);
         if (c == EOF) {
             eof = true;
-        } else if (c == '\n') {
-            consumed += 1;
+            break;
+        }
+        ++consumed;
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        buffer[n++] = static_cast<char>(c);
+    }
+    // A CR just before the LF belongs to the line end.
+    if (ended && n > 0 && buffer[n - 1] == '\r') --n;
+
+    if (!ended && !eof) {
+        // The buffer is full. A line end right after it is taken now, so
+        // that a line of exactly max - 1 characters is one line.
+        c = getc_unlocked(file);
+        if (c == '\n') {
+            ++consumed;
             if (n > 0 && buffer[n - 1] == '\r') --n;
-        } else if (c == '\r' && std::fgetc(file) == '\n') {
-            consumed += 2;
+        } else if (c == '\r') {
+            int d = getc_unlocked(file);
+            if (d == '\n') {
+                consumed += 2;
+            } else {
+                // Two bytes to give back: move the stream instead.
+                std::fseek(file, position + consumed, SEEK_SET);
+                if (cut) *cut = true;
+            }
+        } else if (c == EOF) {
+            eof = true;
+        } else {
+            ungetc(c, file);
+            if (cut) *cut = true;
         }
     }
     buffer[n] = '\0';
-
-    if (!ended && consumed == 0 && eof) {
-        // Nothing left of the file.
-        std::fseek(file, position, SEEK_SET);
-        return 0;
-    }
+    if (consumed == 0 && eof) return 0;
     position += static_cast<int>(consumed);
-    std::fseek(file, position, SEEK_SET);
     return 1;
 }
 
 void RTFileSystem::SkipRestOfLine()
 {
-    if (!file || position <= 0) return;
-    if (std::fseek(file, position - 1, SEEK_SET) != 0) return;
-    int c = std::fgetc(file);
-    if (c == '\n' || c == EOF) {
-        std::fseek(file, position, SEEK_SET);
-        return;
-    }
-    while ((c = std::fgetc(file)) != EOF) {
+    if (!file) return;
+    int c;
+    while ((c = getc_unlocked(file)) != EOF) {
         ++position;
         if (c == '\n') break;
     }
-    std::fseek(file, position, SEEK_SET);
 }
 
 } // namespace __VELTRIC__

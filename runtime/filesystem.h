@@ -25,10 +25,11 @@ public:
     // most max - 1 bytes, always terminated; a longer line is delivered in
     // pieces by the following calls). The line end (LF or CR LF) is removed.
     // 1 when a line was delivered, 0 at the end of the file or with no file.
-    int ReadLine(char* buffer, int max);
+    // cut, when given, tells whether the line went on beyond the buffer.
+    int ReadLine(char* buffer, int max, bool* cut = nullptr);
 
-    // After ReadLine delivered a piece of a longer line: skips what is left of
-    // that line, so that the next ReadLine starts on the following line.
+    // After a cut line: skips what is left of it, so that the next ReadLine
+    // starts on the following line.
     void SkipRestOfLine();
 
     // Closes the stream when one is open and clears all three fields.

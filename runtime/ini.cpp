@@ -137,9 +137,10 @@ void RTini::ReadFrom(RTFileSystem& rec)
 {
     Gathered g;
     char line[1024];
-    while (rec.ReadLine(line, sizeof line)) {
+    bool cut = false;
+    while (rec.ReadLine(line, sizeof line, &cut)) {
         // The rest of a line too long for the buffer is not a line of its own.
-        rec.SkipRestOfLine();
+        if (cut) rec.SkipRestOfLine();
         ParseLine(line, g, sections);
     }
     g.Flush(sections);

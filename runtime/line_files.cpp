@@ -94,10 +94,11 @@ int FAST_FILE::FillBuffer(char const* name)
         return 3;
     }
     int count = 0;
-    while (count < kLines && rec.ReadLine(lines[count], kLineSize)) {
+    bool cut = false;
+    while (count < kLines && rec.ReadLine(lines[count], kLineSize, &cut)) {
         // A line longer than a cache line is cut, not split over two lines:
         // the line numbers must stay those of the file.
-        rec.SkipRestOfLine();
+        if (cut) rec.SkipRestOfLine();
         ++count;
     }
     lastLine = count > 0 ? count - 1 : 0;

@@ -195,20 +195,33 @@ TEST_F(ReadLineTest, PositionFollowsTheLineAndStopsAtTheSize)
     EXPECT_EQ(closed.ReadLine(buf, sizeof buf), 0);
 }
 
-TEST_F(ReadLineTest, SkipRestOfLineMovesToTheNextLine)
+TEST_F(ReadLineTest, CutLinesAreReportedAndTheirRestSkipped)
 {
-    Put("h.txt", std::string(50, 'x') + "\r\nnext\r\n");
+    Put("h.txt", std::string(50, 'x') + "\r\n1234567\r\nnext\n12345678");
     RTFileSystem rec;
     ASSERT_TRUE(rec.OpenIn("h.txt"));
     char buf[8];
-    ASSERT_EQ(rec.ReadLine(buf, sizeof buf), 1);
+    bool cut = false;
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
     EXPECT_STREQ(buf, "xxxxxxx");
+    EXPECT_TRUE(cut);
     rec.SkipRestOfLine();
-    ASSERT_EQ(rec.ReadLine(buf, sizeof buf), 1);
+    EXPECT_EQ(rec.position, 52);
+    // Exactly seven characters: a whole line, not a cut one.
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    EXPECT_STREQ(buf, "1234567");
+    EXPECT_FALSE(cut);
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
     EXPECT_STREQ(buf, "next");
-    // After a whole line nothing is skipped.
-    rec.SkipRestOfLine();
-    EXPECT_EQ(rec.ReadLine(buf, sizeof buf), 0);
+    EXPECT_FALSE(cut);
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    EXPECT_STREQ(buf, "1234567");
+    EXPECT_TRUE(cut);
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    EXPECT_STREQ(buf, "8");
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 0);
+    EXPECT_EQ(rec.position, rec.size);
 }
 
 } // namespace
