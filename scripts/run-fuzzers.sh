@@ -3,7 +3,7 @@
 # for the given time, seeded from fuzz/corpus/<name>/ (read only; new inputs
 # go to a scratch folder). A crash fails the run.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 seconds=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
