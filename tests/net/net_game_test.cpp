@@ -223,6 +223,24 @@ TEST_F(Game, CreationThatTimesOutDoesNotStealTheNextPlayersId)
     close(listener);
 }
 
+TEST_F(Game, ResetsAndShutDownsRightAfterAStartWaitForTheWorker)
+{
+    const std::string port = std::to_string(port_);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(NETHOSTGAME(0, "", "", Str(port)), 1);
+        if (i % 2)
+            NETGETIP_Str(); // the reset, while the worker may not have run yet
+        EXPECT_EQ(pRTNet->Running(), i % 2 == 0);
+    }
+    // Freed straight after a start: the worker must be gone first.
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(NETHOSTGAME(0, "", "", Str(port)), 1);
+        pRTNet->ShutDown();
+        delete pRTNet;
+        pRTNet = new RTHawkNetwork;
+    }
+}
+
 // ---- a hostile client on the wire ------------------------------------------
 
 std::string Wire(uint8_t type, uint32_t length, int32_t target, int32_t sender, const std::string& payload,
