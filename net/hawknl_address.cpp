@@ -71,23 +71,34 @@ bool SplitPort(const char* text, std::string& host, bool& hasPort, NLushort& por
     return true;
 }
 
+// Asks the socket's descriptor for one of its ends (getsockname or
+// getpeername); false with the error set when the out pointer is null, the
+// socket is unknown or the call fails.
+bool QuerySocketAddr(NLsocket socket, const NLaddress* address,
+                     int (*query)(int, sockaddr*, socklen_t*), sockaddr_in& a)
+{
+    if (!address) {
+        SetError(NL_NULL_POINTER);
+        return false;
+    }
+    SocketPtr s = Find(socket);
+    if (!s)
+        return false;
+    socklen_t len = sizeof a;
+    if (query(s->fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        SetError(NL_SYSTEM_ERROR);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 NLboolean nlGetLocalAddr(NLsocket socket, NLaddress* address)
 {
-    if (!address) {
-        SetError(NL_NULL_POINTER);
-        return NL_FALSE;
-    }
-    SocketPtr s = Find(socket);
-    if (!s)
-        return NL_FALSE;
     sockaddr_in a{};
-    socklen_t len = sizeof a;
-    if (getsockname(s->fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        SetError(NL_SYSTEM_ERROR);
+    if (!QuerySocketAddr(socket, address, getsockname, a))
         return NL_FALSE;
-    }
     *address = FromSockaddr(a);
     if (a.sin_addr.s_addr == htonl(INADDR_ANY)) {
         NLaddress own = InterfaceAddresses().front();
@@ -98,19 +109,9 @@ NLboolean nlGetLocalAddr(NLsocket socket, NLaddress* address)
 
 NLboolean nlGetRemoteAddr(NLsocket socket, NLaddress* address)
 {
-    if (!address) {
-        SetError(NL_NULL_POINTER);
-        return NL_FALSE;
-    }
-    SocketPtr s = Find(socket);
-    if (!s)
-        return NL_FALSE;
     sockaddr_in a{};
-    socklen_t len = sizeof a;
-    if (getpeername(s->fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        SetError(NL_SYSTEM_ERROR);
+    if (!QuerySocketAddr(socket, address, getpeername, a))
         return NL_FALSE;
-    }
     *address = FromSockaddr(a);
     return NL_TRUE;
 }
