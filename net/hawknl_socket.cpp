@@ -490,23 +490,33 @@ NLboolean nlClose(NLsocket socket)
     return NL_TRUE;
 }
 
-NLint nlRead(NLsocket socket, void* buffer, NLint nbytes)
+// The checks a read and a write share: a buffer, a size not below zero and a
+// known socket that is not a listener; null with the error set otherwise.
+static SocketPtr FindForTransfer(NLsocket socket, const void* buffer, NLint nbytes)
 {
     if (!buffer) {
         SetError(NL_NULL_POINTER);
-        return NL_INVALID;
+        return nullptr;
     }
     if (nbytes < 0) {
         SetError(NL_BUFFER_SIZE);
-        return NL_INVALID;
+        return nullptr;
     }
     SocketPtr s = Find(socket);
     if (!s)
-        return NL_INVALID;
+        return nullptr;
     if (s->listening) {
         SetError(NL_WRONG_TYPE);
-        return NL_INVALID;
+        return nullptr;
     }
+    return s;
+}
+
+NLint nlRead(NLsocket socket, void* buffer, NLint nbytes)
+{
+    SocketPtr s = FindForTransfer(socket, buffer, nbytes);
+    if (!s)
+        return NL_INVALID;
     FlushQueued(*s);
     std::lock_guard<std::mutex> g(s->readLock);
     auto* out = static_cast<std::uint8_t*>(buffer);
@@ -549,21 +559,9 @@ NLint nlRead(NLsocket socket, void* buffer, NLint nbytes)
 
 NLint nlWrite(NLsocket socket, const void* buffer, NLint nbytes)
 {
-    if (!buffer) {
-        SetError(NL_NULL_POINTER);
-        return NL_INVALID;
-    }
-    if (nbytes < 0) {
-        SetError(NL_BUFFER_SIZE);
-        return NL_INVALID;
-    }
-    SocketPtr s = Find(socket);
+    SocketPtr s = FindForTransfer(socket, buffer, nbytes);
     if (!s)
         return NL_INVALID;
-    if (s->listening) {
-        SetError(NL_WRONG_TYPE);
-        return NL_INVALID;
-    }
     if (nbytes == 0)
         return 0;
     const auto* data = static_cast<const std::uint8_t*>(buffer);
