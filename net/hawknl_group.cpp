@@ -37,6 +37,17 @@ bool ReadyAfterInput(Socket& s)
     return PacketReadyLocked(s);
 }
 
+// The group's socket list, or null with the error set; st.lock is held.
+std::vector<NLsocket>* FindGroupLocked(State& st, NLint group)
+{
+    auto it = st.groups.find(group);
+    if (it == st.groups.end()) {
+        SetError(NL_INVALID_GROUP);
+        return nullptr;
+    }
+    return &it->second;
+}
+
 } // namespace
 
 NLint nlGroupCreate()
@@ -67,16 +78,14 @@ NLboolean nlGroupAddSocket(NLint group, NLsocket socket)
 {
     State& st = GlobalState();
     std::lock_guard<std::mutex> g(st.lock);
-    auto it = st.groups.find(group);
-    if (it == st.groups.end()) {
-        SetError(NL_INVALID_GROUP);
+    std::vector<NLsocket>* members = FindGroupLocked(st, group);
+    if (!members)
         return NL_FALSE;
-    }
     if (st.sockets.find(socket) == st.sockets.end()) {
         SetError(NL_INVALID_SOCKET);
         return NL_FALSE;
     }
-    auto& v = it->second;
+    auto& v = *members;
     if (std::find(v.begin(), v.end(), socket) == v.end())
         v.push_back(socket);
     return NL_TRUE;
@@ -86,12 +95,10 @@ NLboolean nlGroupDeleteSocket(NLint group, NLsocket socket)
 {
     State& st = GlobalState();
     std::lock_guard<std::mutex> g(st.lock);
-    auto it = st.groups.find(group);
-    if (it == st.groups.end()) {
-        SetError(NL_INVALID_GROUP);
+    std::vector<NLsocket>* members = FindGroupLocked(st, group);
+    if (!members)
         return NL_FALSE;
-    }
-    auto& v = it->second;
+    auto& v = *members;
     auto i = std::find(v.begin(), v.end(), socket);
     if (i == v.end()) {
         SetError(NL_INVALID_SOCKET);
@@ -115,13 +122,11 @@ NLint nlPollGroup(NLint group, NLenum name, NLsocket* sockets, NLint number, NLi
     {
         State& st = GlobalState();
         std::lock_guard<std::mutex> g(st.lock);
-        auto it = st.groups.find(group);
-        if (it == st.groups.end()) {
-            SetError(NL_INVALID_GROUP);
+        const std::vector<NLsocket>* handles = FindGroupLocked(st, group);
+        if (!handles)
             return NL_INVALID;
-        }
-        members.reserve(it->second.size());
-        for (NLsocket h : it->second) {
+        members.reserve(handles->size());
+        for (NLsocket h : *handles) {
             auto s = st.sockets.find(h);
             if (s != st.sockets.end())
                 members.push_back(Member{h, s->second, false});
