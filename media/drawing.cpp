@@ -66,6 +66,17 @@ void EndPrimitive()
     glEnable(GL_ALPHA_TEST);
 }
 
+// Finds tile `tile` of sprite n and binds the sprite's texture for drawing
+// it; false (nothing bound) when the sprite or the tile does not exist.
+bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t)
+{
+    if (!IsSpriteNumber(n) || !gl.m_sprites) return false;
+    if (!GetTile(gl.m_sprites[n], tile, t)) return false;
+    gl.SetTexture3D(n, -1, 0, nullptr);
+    gl.ApplySmoothShading();
+    return true;
+}
+
 } // namespace
 
 void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
@@ -212,11 +223,8 @@ void OpenGLDedudeve::TileSprite(int n, int tw, int th)
 
 void OpenGLDedudeve::DrawTile(int n, int tile, int x, int y)
 {
-    if (!IsSpriteNumber(n) || !m_sprites) return;
     TileArea t;
-    if (!GetTile(m_sprites[n], tile, t)) return;
-    SetTexture3D(n, -1, 0, nullptr);
-    ApplySmoothShading();
+    if (!BindTile(*this, n, tile, t)) return;
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
     glBegin(GL_QUADS);
     glTexCoord2f(t.s1, t.tt);
@@ -232,11 +240,8 @@ void OpenGLDedudeve::DrawTile(int n, int tile, int x, int y)
 
 void OpenGLDedudeve::StretchTile(int n, int tile, int x, int y, int w, int h)
 {
-    if (!IsSpriteNumber(n) || !m_sprites) return;
     TileArea t;
-    if (!GetTile(m_sprites[n], tile, t)) return;
-    SetTexture3D(n, -1, 0, nullptr);
-    ApplySmoothShading();
+    if (!BindTile(*this, n, tile, t)) return;
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
     const float fw = static_cast<float>(w) + 0.1f, fh = static_cast<float>(h) + 0.1f;
     const float q[16] = {fx, fy, t.s0, t.tt,           fx, fy + fh, t.s0, t.tb,
@@ -246,11 +251,8 @@ void OpenGLDedudeve::StretchTile(int n, int tile, int x, int y, int w, int h)
 
 void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, float scale)
 {
-    if (!IsSpriteNumber(n) || !m_sprites) return;
     TileArea t;
-    if (!GetTile(m_sprites[n], tile, t)) return;
-    SetTexture3D(n, -1, 0, nullptr);
-    ApplySmoothShading();
+    if (!BindTile(*this, n, tile, t)) return;
     const float hx = t.tw * (scale * 0.5f), hy = scale * 0.5f * t.th;
     const float rad = angle * 0.017453292f;
     const float sn = std::sin(rad), cs = std::cos(rad);
