@@ -316,10 +316,10 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
 }
 
-std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
+int OpenGLDedudeve::SelectReadTarget()
 {
-    // Rows count from the top of what is being drawn on: the screen's
-    // picture while a frame buffer object is current, else the window.
+    // The screen's picture while a frame buffer object is current, else
+    // the window.
     int targetH = m_height;
     const bool fbo = m_currentScreen >= 0 && m_currentScreen < 32 &&
                      m_screens[m_currentScreen].fb.width != 0;
@@ -330,6 +330,13 @@ std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
     } else {
         glReadBuffer(GL_BACK);
     }
+    return targetH;
+}
+
+std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
+{
+    // Rows count from the top of what is being drawn on.
+    const int targetH = SelectReadTarget();
     unsigned char px[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, targetH - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);

@@ -85,6 +85,7 @@ public:
     void DrawLine(int x1, int y1, int x2, int y2, unsigned long c);
     void DrawRect(int x, int y, int w, int h, unsigned long c);
     std::uint32_t GetPixel(int x, int y);
+    int SelectReadTarget(); // points GL reads at the target drawn on; its height
     void StartPoly(int n);
     void PolyPoint(int x, int y, float u, float v, unsigned long c);
     void EndPoly();

@@ -257,16 +257,7 @@ std::uint32_t OpenGLDedudeve::GetTrueCookieColor()
     if (m_colorKey == 0) return 0;
     // The probe pixel is the one DrawPixel(4, 4) lights: column 4 and row 4
     // from the top of the current 2D viewport, on the target being drawn.
-    int targetH = m_height;
-    const bool fbo = m_currentScreen >= 0 && m_currentScreen < 32 &&
-                     m_screens[m_currentScreen].fb.width != 0;
-    if (fbo) {
-        const int sprite = m_screens[m_currentScreen].sprite;
-        targetH = IsSpriteNumber(sprite) && m_sprites ? m_sprites[sprite].imgHeight : 0;
-        glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
-    } else {
-        glReadBuffer(GL_BACK);
-    }
+    const int targetH = SelectReadTarget();
     const int px = m_viewX + 4;
     const int row = targetH - m_viewY - 5;
     // Blending would mix the probe with what lies beneath it.
