@@ -113,6 +113,14 @@ public:
     static constexpr int kGranule = 8;
 
     NumericArray() : m_pData(nullptr), m_Capacity(0) { m_Shape.Clear(); }
+    // Copies own their storage: the copy is DIMmed to the source's sizes and
+    // gets its elements.
+    NumericArray(const NumericArray& s) : NumericArray() { CopyFrom(s); }
+    NumericArray& operator=(const NumericArray& s)
+    {
+        CopyFrom(s);
+        return *this;
+    }
     ~NumericArray() { Release(); }
 
     // Every element 0. Storage is reused (and cleared whole) when it is large
@@ -220,29 +228,11 @@ private:
 } // namespace arrays_detail
 
 // Numbers (8-byte doubles); inline storage while the capacity is at most 16.
-class DGIntArray : public arrays_detail::NumericArray<double, 16> {
-public:
-    DGIntArray() = default;
-    DGIntArray(const DGIntArray& s) : NumericArray() { CopyFrom(s); }
-    DGIntArray& operator=(const DGIntArray& s)
-    {
-        CopyFrom(s);
-        return *this;
-    }
-};
+class DGIntArray : public arrays_detail::NumericArray<double, 16> {};
 
 // 32-bit integers; the inline room holds 16 but is used only while the
 // capacity is at most 8.
-class DGNatArray : public arrays_detail::NumericArray<int, 8> {
-public:
-    DGNatArray() = default;
-    DGNatArray(const DGNatArray& s) : NumericArray() { CopyFrom(s); }
-    DGNatArray& operator=(const DGNatArray& s)
-    {
-        CopyFrom(s);
-        return *this;
-    }
-};
+class DGNatArray : public arrays_detail::NumericArray<int, 8> {};
 
 // Storage granule of a generic array's element type.
 template <class T> struct DGArrayGranule { static constexpr int value = 8; };
