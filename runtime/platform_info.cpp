@@ -22,11 +22,13 @@ const char* const kDefaultBattery = "/proc/apm";
 std::string g_diskPath = kDefaultDisk;
 std::string g_batteryPath = kDefaultBattery;
 
+#ifndef __APPLE__
 // The old drive identity request of the Linux disk driver; it fills a
 // 512-byte identity record.
 constexpr unsigned long kGetIdentity = 0x0307;
 constexpr std::size_t kIdentitySize = 512;
 constexpr std::size_t kIdentityTextAt = 40;
+#endif
 
 std::string Upper(const char* s)
 {
@@ -59,6 +61,7 @@ DGStr LocalTime()
     return DGStr(text);
 }
 
+#ifndef __APPLE__
 DGStr DiskId()
 {
     int fd = open(g_diskPath.c_str(), O_RDONLY | O_NONBLOCK);
@@ -89,6 +92,7 @@ DGStr Battery()
     if (n < 7) return DGStr("100");
     return DGStr(percent);
 }
+#endif
 
 } // namespace
 
@@ -101,12 +105,19 @@ void SetPlatformInfoPathsForTesting(const char* disk, const char* battery)
 DGStr PLATFORMINFO_Str(DGStr key)
 {
     std::string k = Upper(key.c_str());
+#ifdef __APPLE__
+    if (k.empty()) return DGStr("MACOSX");
+    // The bytes of 0x00FA17ED in memory order, lowest first, as hex digits.
+    if (k == "ID") return DGStr("ED17FA00");
+    if (k == "BATTERY") return DGStr("NO_DATA");
+#else
     if (k.empty()) return DGStr("LINUX");
-    if (k.compare(0, 6, "GLEXT:") == 0) return GlExtension(k.substr(6));
     if (k == "ID") return DiskId();
+    if (k == "BATTERY") return Battery();
+#endif
+    if (k.compare(0, 6, "GLEXT:") == 0) return GlExtension(k.substr(6));
     if (k == "DEVICE") return DGStr("DESKTOP");
     if (k == "TIME") return LocalTime();
-    if (k == "BATTERY") return Battery();
     return DGStr("NO_DATA");
 }
 

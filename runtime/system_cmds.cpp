@@ -13,7 +13,11 @@ static int __hWnd = 0;
 
 void DEBUG(const DGStr& text)
 {
-    std::printf("%s", text.c_str());
+#ifdef __APPLE__
+    std::puts(text.c_str()); // one line per call
+#else
+    std::printf("%s", text.c_str()); // the text alone, no line end
+#endif
 }
 
 DGStr GETCOMMANDLINE_Str()
