@@ -2,9 +2,7 @@
 // under Xvfb without a display) and reports how far the frame periods stray
 // from 16.667 ms (median and 99th percentile) and the process CPU time per
 // frame, which shows the final busy wait stays short.
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/quiet_stdout.h"
 #include "media/opengl_dedudeve.h"
 
 using namespace __VELTRIC__;
@@ -35,16 +34,10 @@ int main()
     const int frames = 600;
     const double period = 1000.0 / 60.0;
     OpenGLDedudeve r;
-    // The graphics report is not wanted here.
-    std::fflush(stdout);
-    int keep = dup(1);
-    int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
-    int ok = r.Init(0, 640, 480, 0, 60, 0, false);
-    std::fflush(stdout);
-    dup2(keep, 1);
-    close(devnull);
-    close(keep);
+    const int ok = [&r] {
+        QuietStdout quiet; // the graphics report is not wanted here
+        return r.Init(0, 640, 480, 0, 60, 0, false);
+    }();
     if (!ok) {
         std::fprintf(stderr, "no GL window\n");
         return 1;

@@ -4,9 +4,7 @@
 // poll the events until the frame time) in the same run. Reports, for each,
 // the median and 99th percentile of |period - 16.667 ms| and the process CPU
 // time per frame, and the ratio of the two CPU times.
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -16,6 +14,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/quiet_stdout.h"
 #include "engine3d/dedudeve3d.h"
 #include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
@@ -95,16 +94,10 @@ void Print(const char* name, const Figures& f)
 int main()
 {
     OpenGLDedudeve r;
-    // The graphics report is not wanted here.
-    std::fflush(stdout);
-    const int keep = dup(1);
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
-    const int ok = r.Init(0, 640, 480, 0, 60, 0, false);
-    std::fflush(stdout);
-    dup2(keep, 1);
-    close(devnull);
-    close(keep);
+    const int ok = [&r] {
+        QuietStdout quiet; // the graphics report is not wanted here
+        return r.Init(0, 640, 480, 0, 60, 0, false);
+    }();
     if (!ok) {
         std::fprintf(stderr, "no GL window\n");
         return 1;

@@ -4,38 +4,17 @@
 
 #include <png.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/quiet_stdout.h"
 #include "media/image.h"
 
 using namespace __VELTRIC__;
 
 namespace {
-
-// Silences standard output (the runtime's progress lines) while alive.
-struct QuietStdout {
-    int saved;
-    QuietStdout() : saved(dup(1))
-    {
-        std::fflush(stdout);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (null) {
-            dup2(fileno(null), 1);
-            std::fclose(null);
-        }
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 constexpr int kSide = 2048;
 constexpr std::uint32_t kNoKey = 0x1000000; // above every 24-bit colour: nothing is keyed

@@ -7,37 +7,16 @@
 
 #include <SDL_opengl.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
+#include "bench/quiet_stdout.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
 
 using namespace __VELTRIC__;
 
 namespace {
-
-// Silences standard output (the runtime's progress lines) while alive.
-struct QuietStdout {
-    int saved;
-    QuietStdout() : saved(dup(1))
-    {
-        std::fflush(stdout);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (null) {
-            dup2(fileno(null), 1);
-            std::fclose(null);
-        }
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 constexpr int kW = 800, kH = 600;
 

@@ -7,11 +7,10 @@
 
 #include <SDL_opengl.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/quiet_stdout.h"
 #include "media/commands2d.h"
 #include "media/opengl_dedudeve.h"
 #include "media/surfaces.h"
@@ -26,15 +25,10 @@ OpenGLDedudeve* Renderer()
 {
     static OpenGLDedudeve* r = [] {
         auto* p = new OpenGLDedudeve;
-        std::fflush(stdout);
-        int saved = dup(1);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (null) dup2(fileno(null), 1);
-        const int ok = p->Init(0, kW, kH, 24, 60, 0, false);
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-        if (null) std::fclose(null);
+        const int ok = [p] {
+            QuietStdout quiet; // the start-up report
+            return p->Init(0, kW, kH, 24, 60, 0, false);
+        }();
         if (!ok) std::abort();
         __g_pRbow = p;
         p->m_alpha = 1.0f;
