@@ -13,3 +13,6 @@ target_compile_definitions(input_program_test PRIVATE
   INPUT_PROBE="$<TARGET_FILE:input_probe>"
   X_CLOSE_WINDOW="$<TARGET_FILE:x_close_window>"
   X_BIND_KEYS="$<TARGET_FILE:x_bind_keys>")
+# Its key presses go to whichever window has the focus once its own program
+# has ended, so no other test's window may be open meanwhile.
+set_tests_properties(input_program_test PROPERTIES RUN_SERIAL TRUE)
