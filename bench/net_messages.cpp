@@ -4,63 +4,27 @@
 // the run), and the round trip of a query from a joined program.
 #include "net/net_cmds.h"
 #include "net/rthawknetwork.h"
+#include "tests/net/net_test_util.h"
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace __VELTRIC__;
+using nettest::FreePort;
+using nettest::ReadLine;
+using nettest::SendLine;
 
 namespace {
 
 constexpr int kBatch = 10000;
-
-int FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
-void SendLine(int fd, const std::string& s)
-{
-    std::string l = s + "\n";
-    (void)!write(fd, l.data(), l.size());
-}
-
-std::string ReadLine(int fd, int ms = 30000)
-{
-    std::string line;
-    char c;
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0)
-            continue;
-        if (read(fd, &c, 1) != 1)
-            break;
-        if (c == '\n')
-            return line;
-        line += c;
-    }
-    return "timeout";
-}
 
 struct Peer {
     pid_t pid = -1;

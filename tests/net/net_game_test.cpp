@@ -320,28 +320,6 @@ struct Channel {
     int rd = -1, wr = -1;
     void Send(const std::string& line) const { SendLine(wr, line); }
     std::string Receive(int ms = 10000) const { return ReadLine(rd, ms); }
-    static void SendLine(int fd, const std::string& s)
-    {
-        std::string l = s + "\n";
-        (void)!write(fd, l.data(), l.size());
-    }
-    static std::string ReadLine(int fd, int ms)
-    {
-        std::string line;
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        char c;
-        while (std::chrono::steady_clock::now() < end) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0)
-                continue;
-            if (read(fd, &c, 1) != 1)
-                break;
-            if (c == '\n')
-                return line;
-            line += c;
-        }
-        return "timeout";
-    }
 };
 
 // Forks a peer that runs body with its channel, then ends as a program does.

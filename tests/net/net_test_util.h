@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the network tests: plain POSIX peers on 127.0.0.1, free ports,
-// bounded waits.
+// Helpers of the network tests and benchmarks: plain POSIX peers on
+// 127.0.0.1, free ports, line channels to forked peers, bounded waits.
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -91,6 +92,34 @@ inline void CloseWithReset(int fd)
     linger l{1, 0};
     setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
     close(fd);
+}
+
+// Writes s and a newline to a pipe or socket.
+inline void SendLine(int fd, const std::string& s)
+{
+    std::string l = s + "\n";
+    (void)!write(fd, l.data(), l.size());
+}
+
+// One line from fd without its newline, read a byte at a time so nothing
+// after it is taken; "timeout" when no whole line came within ms or the
+// writer closed first.
+inline std::string ReadLine(int fd, int ms = 30000)
+{
+    std::string line;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char c;
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        if (read(fd, &c, 1) != 1)
+            break;
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return "timeout";
 }
 
 // Polls cond every millisecond for at most ms; true when it held.
