@@ -32,7 +32,9 @@ public:
     int Init(unsigned long hInstance, int w, int h, int bpp, unsigned int maxfps, int multisamples,
              bool fullscreen);
     double FlipScreens();
-    std::uint32_t WinMessages();
+    // 0 at the first quit request or Escape key-down among the pending
+    // events (an Escape key-down is passed over when escapeEnds is false).
+    std::uint32_t WinMessages(bool escapeEnds = true);
     void SetMaxFPS(int fps);
     void SetupAccurateTimer();
     int SetScreen(int w, int h, int bpp, int fullscreen);

@@ -52,11 +52,11 @@ std::uint32_t HandleEvent(SDL_Event* e)
     return 0;
 }
 
-std::uint32_t OpenGLDedudeve::WinMessages()
+std::uint32_t OpenGLDedudeve::WinMessages(bool escapeEnds)
 {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-        if (HandleEvent(&e)) return 0;
+        if (HandleEvent(&e) && (escapeEnds || e.type == SDL_QUIT)) return 0;
     }
     return 1;
 }

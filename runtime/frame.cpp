@@ -58,10 +58,11 @@ void SHOWSCREEN()
     OpenGLDedudeve* r = __g_pRbow;
     if (!r)
         return;
-    // An Escape press or a close request among the pending events ends the
-    // program here just as it does while the flip waits: a program that
-    // spends its frame drawing would otherwise lose nearly every one of them.
-    if (r->WinMessages() == 0)
+    // A close request among the pending events ends the program here just as
+    // it does while the flip waits: a program that spends its frame drawing
+    // would otherwise lose nearly every one. An Escape press here ends it only
+    // while Escape is allowed.
+    if (r->WinMessages(__g_AllowEscape) == 0)
         QuitFromFrame();
     if (r->FlipScreens() == 0.0)
         QuitFromFrame();

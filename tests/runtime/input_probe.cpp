@@ -6,7 +6,8 @@
 //   mouse      "mouse X Y B1 B2 L R M" whenever MOUSESTATE or a button changes
 //   timers     the frame timer before the first frame, then SETSCREEN's result
 //   input      the line INPUT edits ("input <text>"), then FILEREQUEST$'s line
-//   busy       after ALLOWESCAPE(0), frames that spend 200 ms drawing before the flip
+//   busy       frames that spend 200 ms drawing before the flip (with noescape
+//              after ALLOWESCAPE(0))
 #include <SDL.h>
 
 #include <cstdio>
@@ -104,7 +105,7 @@ double __MainGameSub_()
         ReportInput();
     if (HasWord(" timers "))
         ReportTimers();
-    if (HasWord(" noescape ") || HasWord(" busy "))
+    if (HasWord(" noescape "))
         ALLOWESCAPE(0);
     if (HasWord(" busy ")) {
         SHOWSCREEN();
