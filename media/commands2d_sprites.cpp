@@ -38,7 +38,10 @@ double LOADSPRITE(const DGStr& file, int n)
     r->FreeSprite(n);
     std::string path;
     if (!ResolveDataPath(file, path)) {
+#ifndef __APPLE__
+        // Only the Linux build names the missing file.
         std::printf("LOADSPRITE: failed to open file: %s\n", file.c_str());
+#endif
         return 0.0;
     }
     return r->LoadSprite(n, path.c_str(), r->m_colorKey, false);
