@@ -54,6 +54,16 @@ public:
     int GrabSprite(int n, int x, int y, int w, int h);
     void GetSpritePixels(int n);
     void GetSpriteSize(int n, int& w, int& h) const;
+    struct Size {
+        int width, height;
+    };
+    // The same image size as a result: 0, 0 for a free sprite.
+    Size GetSpriteSize(int n) const
+    {
+        Size s;
+        GetSpriteSize(n, s.width, s.height);
+        return s;
+    }
     void SetColorKey(unsigned long colour);
     std::uint32_t GetTrueCookieColor();
     // Pictures written from the window or a sprite (BMP, or PNG by name).
@@ -68,6 +78,13 @@ public:
     std::uint8_t LoadFont(int n, const char* file);
     void DefaultFont(int n);
     void GetFontSize(int n, int& w, int& h) const;
+    // The same glyph cell size as a result: 0, 0 for a slot never loaded.
+    Size GetFontSize(int n) const
+    {
+        Size s;
+        GetFontSize(n, s.width, s.height);
+        return s;
+    }
     void Text2D(int font, const char* text, float x, float y, float z);
     void Text3D(int font, const char* text, float x, float y, float z, float size);
 

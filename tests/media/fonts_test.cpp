@@ -107,6 +107,8 @@ TEST_F(Fonts, LoadedGridsFollowThePictureShape)
         R->GetFontSize(2, w, h);
         EXPECT_EQ(w, 16) << c.name;
         EXPECT_EQ(h, 32) << c.name;
+        EXPECT_EQ(R->GetFontSize(2).width, 16) << c.name;
+        EXPECT_EQ(R->GetFontSize(2).height, 32) << c.name;
         glClear(GL_COLOR_BUFFER_BIT);
         R->Text2D(2, "\xC8", 100.0f, 100.0f, 0.0f);
         const Rgb want{static_cast<std::uint8_t>(10 + 8 * 15), static_cast<std::uint8_t>(10 + c.glyphRow * 15), 200};
@@ -119,6 +121,7 @@ TEST_F(Fonts, LoadedGridsFollowThePictureShape)
     int w = -1, h = -1;
     R->GetFontSize(2, w, h);
     EXPECT_EQ(w, 0) << "a free slot has no size";
+    EXPECT_EQ(R->GetFontSize(2).height, 0) << "a free slot has no size";
     R->GetFontSize(40, w, h);
     EXPECT_EQ(w, 0);
 }

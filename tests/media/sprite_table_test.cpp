@@ -40,6 +40,8 @@ TEST_F(SpriteTable, LoadedPictureDrawsPixelForPixel)
     R->GetSpriteSize(3, w, h);
     EXPECT_EQ(w, 100);
     EXPECT_EQ(h, 50);
+    EXPECT_EQ(R->GetSpriteSize(3).width, 100);
+    EXPECT_EQ(R->GetSpriteSize(3).height, 50);
     const SpriteRecord& s = R->m_sprites[3];
     EXPECT_EQ(s.texWidth, 128);
     EXPECT_EQ(s.texHeight, 64);
@@ -186,6 +188,8 @@ TEST_F(SpriteTable, SpriteNumbersOutsideTheTableDoNothing)
         R->GetSpriteSize(n, w, h);
         EXPECT_EQ(w, 0) << n;
         EXPECT_EQ(h, 0) << n;
+        EXPECT_EQ(R->GetSpriteSize(n).width, 0) << n;
+        EXPECT_EQ(R->GetSpriteSize(n).height, 0) << n;
         R->FreeSprite(n);
         R->TileSprite(n, 2, 2);
         R->GetSpritePixels(n);
