@@ -202,6 +202,17 @@ void ExpectCleanEnd(DemoRun& run)
     EXPECT_EQ(out[out.size() - 1], "exit");
 }
 
+// Lets the demo run two seconds, takes its picture, then holds Escape and
+// expects the clean end.
+void RunForAWhile(DemoRun& run, const std::string& shot)
+{
+    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    sleep(2);
+    run.Screenshot(shot);
+    run.HoldKeys("Escape");
+    ExpectCleanEnd(run);
+}
+
 class DemoProgram : public ::testing::Test {
 protected:
     void SetUp() override
@@ -226,12 +237,9 @@ protected:
 TEST_F(DemoProgram, RunsItsFramesAndEndsOnEscape)
 {
     DemoRun run(Install({"smalfont.png", "Dusk_Run.mp3"}), m_dir);
-    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
-    sleep(2);
     std::string shot = m_dir + "/shot.ppm";
-    run.Screenshot(shot);
-    run.HoldKeys("Escape");
-    ExpectCleanEnd(run);
+    RunForAWhile(run, shot);
+    ASSERT_FALSE(HasFatalFailure());
 
     // Start-up lines in order, then one position line per frame.
     std::vector<std::string> out = run.Output();
@@ -299,9 +307,7 @@ TEST_F(DemoProgram, RunsItsFramesAndEndsOnEscape)
                 colours.insert((c[0] >> 4) << 8 | (c[1] >> 4) << 4 | (c[2] >> 4));
         }
     }
-    std::set<int> strong; // colours seen on enough pixels to be a line, not a crossing
-    for (int c : colours) strong.insert(c);
-    EXPECT_GE(strong.size(), 20u) << "line colours seen";
+    EXPECT_GE(colours.size(), 20u) << "line colours seen";
     int bestRow = 0;
     for (int y = 0; y < p.h; ++y) bestRow = std::max(bestRow, textRows[y]);
     EXPECT_GT(bestRow, 100) << "a row of white text";
@@ -362,12 +368,9 @@ TEST_F(DemoProgram, PackedCopyFindsItsMediaInItsOwnFile)
     std::string tmp = m_dir + "/tmp";
     mkdir(tmp.c_str(), 0700);
     DemoRun run(exe, m_dir, {"TMPDIR=" + tmp});
-    ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
-    sleep(2);
     std::string shot = m_dir + "/shot.ppm";
-    run.Screenshot(shot);
-    run.HoldKeys("Escape");
-    ExpectCleanEnd(run);
+    RunForAWhile(run, shot);
+    ASSERT_FALSE(HasFatalFailure());
     EXPECT_GT(PeakOf(run.Audio()), 1000) << "the music came out of the archive";
 
     // The packed font has 16-pixel cells: its text rows are taller than the
