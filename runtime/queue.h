@@ -1,16 +1,23 @@
 #pragma once
 // Queue<T>: the growable array of the engine objects (items, count, capacity,
-// growth step, minimum capacity). Elements are trivially copyable records.
+// growth step, minimum capacity). Plain records are moved with realloc;
+// records that own storage (mesh frames, world objects) live in an array made
+// with new[], so their constructors and destructors run, and are carried over
+// to a grown array with their own assignment.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 namespace __VELTRIC__ {
 
 template <class T> class Queue {
+    static constexpr bool kPlain = std::is_trivially_copyable<T>::value;
+
 public:
     Queue(int step = 128, int minimum = 512) : m_step(step > 0 ? step : 1), m_min(minimum) {}
-    ~Queue() { std::free(m_items); }
+    ~Queue() { Free(); }
     Queue(const Queue&) = delete;
     Queue& operator=(const Queue&) = delete;
 
@@ -19,10 +26,20 @@ public:
     bool AllocAtLeast(int n)
     {
         if (m_capacity > n) return true;
-        int cap = n > m_min ? m_step * (n / m_step + 1) : m_min;
-        T* p = static_cast<T*>(std::realloc(m_items, sizeof(T) * static_cast<std::size_t>(cap)));
-        if (!p) return false;
-        m_items = p;
+        long long want = n > m_min ? static_cast<long long>(m_step) * (n / m_step + 1) : m_min;
+        if (want <= n || want > INT_MAX) return false; // no capacity above n fits an int
+        int cap = static_cast<int>(want);
+        if constexpr (kPlain) {
+            T* p = static_cast<T*>(std::realloc(m_items, sizeof(T) * static_cast<std::size_t>(cap)));
+            if (!p) return false;
+            m_items = p;
+        } else {
+            T* p = new (std::nothrow) T[static_cast<std::size_t>(cap)];
+            if (!p) return false;
+            for (int i = 0; i < m_count; ++i) p[i] = m_items[i];
+            delete[] m_items;
+            m_items = p;
+        }
         m_capacity = cap;
         return true;
     }
@@ -33,8 +50,32 @@ public:
         return true;
     }
     void Clear() { m_count = 0; }
+    // Empties the queue and releases its array (capacity 0).
+    void Free()
+    {
+        if constexpr (kPlain) std::free(m_items);
+        else delete[] m_items;
+        m_items = nullptr;
+        m_count = 0;
+        m_capacity = 0;
+    }
+    // Sets the count within the capacity (the owner fills the elements).
+    bool SetCount(int n)
+    {
+        if (n < 0 || n > m_capacity) return false;
+        m_count = n;
+        return true;
+    }
+    // Changes the growth step and the minimum used by later growth.
+    void SetGrowth(int step, int minimum)
+    {
+        m_step = step > 0 ? step : 1;
+        m_min = minimum;
+    }
     int Count() const { return m_count; }
     int Capacity() const { return m_capacity; }
+    int Step() const { return m_step; }
+    int Minimum() const { return m_min; }
     T* Items() { return m_items; }
     const T* Items() const { return m_items; }
     T& operator[](int i) { return m_items[i]; }
