@@ -51,6 +51,7 @@
 
 // ---- 3D renderer -------------------------------------------------------------
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/collision_geometry.h"
 
 // ---- network games, HTTP download --------------------------------------------
 #include "net/hawknl.h"
