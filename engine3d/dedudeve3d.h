@@ -2,14 +2,54 @@
 // Dedudeve3D: the 3D renderer, built over the 2D renderer and sharing its GL
 // context. Start-up creates the one instance; the frame step asks it to end
 // an open shadow pass and to return to the fixed pipeline. It lives until
-// the process ends.
+// the process ends. It holds the camera, the projection and its frustum,
+// the stack of model-matrix levels, the lights and fog, and the debug
+// markers drawn into the scene.
+#include <cstdint>
+
+#include "engine3d/mesh_object.h"
+#include "runtime/queue.h"
 
 namespace __VELTRIC__ {
 
 class OpenGLDedudeve;
 
+// GL handles of one shader slot; 0 = none.
+struct ShaderSlot {
+    std::uint32_t program;
+    std::uint32_t vertexShader;
+    std::uint32_t fragmentShader;
+};
+
+// One level of the model-matrix stack: what the 3D commands gathered for it
+// and the model matrix composed from it.
+struct MatrixLevel {
+    static constexpr int kMaxItems = 16;
+    struct Rotation {
+        float angle; // degrees
+        float x, y, z;
+    };
+    std::int32_t matrixCount;   // free matrices in use (0 to 16)
+    std::int32_t rotationCount; // rotations in use (0 to 16)
+    Rotation rotations[kMaxItems];
+    float scaling[3];
+    float movement[3];
+    float matrices[kMaxItems][16];
+    float composed[16];
+    std::int32_t built; // 1 when composed already holds the items above
+
+    // No items, composed = identity, built.
+    void Reset();
+};
+
 class Dedudeve3D {
 public:
+    static constexpr int kSlotCount = 4096;
+    static constexpr int kShaderCount = 255;
+    static constexpr int kLevelCount = 16;
+    enum Plane { kRight, kLeft, kBottom, kTop, kFar, kNear };
+
+    // Makes no GL call: the GL context exists already.
     explicit Dedudeve3D(OpenGLDedudeve* renderer2d);
     virtual ~Dedudeve3D();
     Dedudeve3D(const Dedudeve3D&) = delete;
@@ -21,12 +61,83 @@ public:
     // Selects shader slot n; -1 selects the fixed pipeline.
     void SetShader(int n);
 
-    OpenGLDedudeve* Renderer2D() const { return m_2d; }
+    OpenGLDedudeve* Renderer2D() const { return renderer2D; }
+
+    // ---- camera, viewport, frustum and matrices (dedudeve3d.cpp) ----
+    // Switches GL to 3D drawing in the 2D renderer's current viewport; fov
+    // is the full vertical angle in degrees, 0 or below for orthographic.
+    void Make3DViewport(float zNear, float zFar, float fov);
+    void SetCamera(float eyeX, float eyeY, float eyeZ, float targetX, float targetY,
+                   float targetZ);
+    // Takes effect at the next SetCamera.
+    void SetCameraUp(float x, float y, float z);
+    // Planes of the current GL projection and modelview matrices.
+    void ExtractFrustum();
+    // False when the sphere lies wholly outside one frustum plane.
+    bool SphereInFrustum(float x, float y, float z, float radius) const;
+    // Brings the current level's composed matrix up to date.
+    void BuildMatrix();
+    // BuildMatrix, then multiplies the current GL matrix by it.
+    void TransformMatrix();
+    void ClearZBuffer();
+    // 0 no culling, 1 clockwise front faces, -1 counter-clockwise front
+    // faces (back faces culled); other values are stored only.
+    void CullMode(int mode);
+    void SetTextureOffset(float u, float v);
+
+    // ---- lights and fog (lights.cpp) ----
+    // n >= 0: GL light n modulo 8 (cutoff 0 switches it off, 180 directional,
+    // above 90 a point light, else a spot). n < 0: the effect light.
+    void SpotLt(int n, unsigned long colour, float x, float y, float z, float dx, float dy,
+                float dz, float cutoff, int showDebug);
+    // A directional light from the camera's side towards the origin.
+    void AmbientLt(int n, unsigned long colour);
+    // colour 0xFFFFFFFF switches fog off; mode 0 linear, else exponential.
+    void Fog(unsigned long colour, int mode, float start, float end);
+
+    // ---- debug markers (debug_draw.cpp) ----
+    void DrawCoordAxis(float x, float y, float z);
+    void DrawDot(const float* point, unsigned long colour, float size);
+    void DrawLine(const float* from, const float* to, unsigned long colour, float width);
+    // The box of corners centre +- a +- b +- c (half-axis vectors).
+    void DrawAABB(const float* centre, const float* a, const float* b, const float* c,
+                  unsigned long colour, short width);
+    void DrawSphereGrid(float* centre, float radius, unsigned long colour, short width);
+
+    // ---- fields ----
+    Queue<X_WORLD> slots{128, 512}; // kSlotCount object slots
+    float frustum[6][4]; // planes (a, b, c, d) in the order of Plane
+    ShaderSlot shaders[kShaderCount];
+    std::int32_t currentShader = -1; // -1 = fixed pipeline
+    std::uint8_t shadowPass = 0;
+    std::int8_t cullMode = 0;
+    MatrixLevel levels[kLevelCount];
+    std::int32_t level = 0;
+    float viewMatrix[16];
+    float textureOffsetU = 0.0f, textureOffsetV = 0.0f;
+    std::uint8_t lightMask = 0; // bit i: GL light i enabled
+    std::uint8_t sphereMapping = 0;
+    OpenGLDedudeve* renderer2D; // not owned
+    std::uint8_t effectOn = 0;
+    std::uint8_t effectMode = 0; // 1 dot3 bump mapping, 2 cel shading, 3 stencil shadows
+    float effectLight[3];
+    float effectColour[3];
+    float cameraUp[3];
+    float cameraEye[3];
+    float cameraTarget[3];
+    float fovTan = 0.0f;
+    float zNear = 0.0f, zFar = 0.0f;
+    std::int32_t normalsMode = 2; // 0 none, 1 flat, 2 smooth
 
 private:
-    OpenGLDedudeve* m_2d;
-    int m_shader = -1;
+    // Level 0 becomes the current level, reset.
+    void ResetToLevel0();
 };
+
+// Loads the viewing matrix of a camera at eye looking at target into the
+// current GL matrix.
+void LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ,
+            float upX, float upY, float upZ);
 
 extern Dedudeve3D* __g_pRbow3D;
 

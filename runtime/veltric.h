@@ -49,8 +49,9 @@
 // ---- sound effects and music ------------------------------------------------
 #include "media/sound.h"
 
-// ---- 3D renderer -------------------------------------------------------------
+// ---- 3D engine ---------------------------------------------------------------
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/projection.h"
 #include "engine3d/collision_geometry.h"
 
 // ---- network games, HTTP download --------------------------------------------
