@@ -51,6 +51,8 @@
 
 // ---- 3D engine ---------------------------------------------------------------
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/mesh_object.h"
+#include "engine3d/mesh_text.h"
 #include "engine3d/projection.h"
 #include "engine3d/collision_geometry.h"
 

@@ -1,0 +1,275 @@
+// Binary object files: the stored form of a mesh (colours, texture pairs,
+// per frame the dequantisation and five bytes per point), little-endian on
+// every host. Files are untrusted: every count is checked against the bytes
+// that follow before anything is reserved, and every index against its list.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine3d/mesh_object.h"
+#include "engine3d/mesh_text.h"
+#include "runtime/filesystem.h"
+
+namespace __VELTRIC__ {
+
+namespace {
+
+constexpr std::uint32_t kMagic = 0x00C6B317u;
+constexpr double kVersion = 1.02;
+constexpr std::size_t kFrameHeader = 28;
+constexpr std::size_t kPointRecord = 5;
+
+class Reader {
+public:
+    Reader(const unsigned char* d, std::size_t n) : m_d(d), m_n(n) {}
+    std::size_t Left() const { return m_n - m_p; }
+    bool U32(std::uint32_t& out)
+    {
+        if (Left() < 4) return false;
+        out = static_cast<std::uint32_t>(m_d[m_p]) | static_cast<std::uint32_t>(m_d[m_p + 1]) << 8 |
+              static_cast<std::uint32_t>(m_d[m_p + 2]) << 16 | static_cast<std::uint32_t>(m_d[m_p + 3]) << 24;
+        m_p += 4;
+        return true;
+    }
+    bool F32(float& out)
+    {
+        std::uint32_t bits;
+        if (!U32(bits)) return false;
+        std::memcpy(&out, &bits, 4);
+        return true;
+    }
+    bool F64(double& out)
+    {
+        std::uint32_t lo, hi;
+        if (Left() < 8) return false;
+        U32(lo);
+        U32(hi);
+        std::uint64_t bits = static_cast<std::uint64_t>(hi) << 32 | lo;
+        std::memcpy(&out, &bits, 8);
+        return true;
+    }
+    const unsigned char* Take(std::size_t n)
+    {
+        if (Left() < n) return nullptr;
+        const unsigned char* p = m_d + m_p;
+        m_p += n;
+        return p;
+    }
+
+private:
+    const unsigned char* m_d;
+    std::size_t m_n;
+    std::size_t m_p = 0;
+};
+
+void PutU32(Queue<std::uint8_t>& out, std::uint32_t x)
+{
+    for (int s = 0; s < 32; s += 8) out.Push(static_cast<std::uint8_t>(x >> s));
+}
+
+void PutF32(Queue<std::uint8_t>& out, float f)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    PutU32(out, bits);
+}
+
+enum class Fail { none, read, memory };
+
+} // namespace
+
+void MeshObject::SaveToMemory(Queue<std::uint8_t>& out) const
+{
+    out.Clear();
+    PutU32(out, kMagic);
+    std::uint64_t vbits;
+    std::memcpy(&vbits, &kVersion, 8);
+    PutU32(out, static_cast<std::uint32_t>(vbits));
+    PutU32(out, static_cast<std::uint32_t>(vbits >> 32));
+    PutU32(out, static_cast<std::uint32_t>(frames.Count()));
+    PutU32(out, static_cast<std::uint32_t>(colours.Count()));
+    PutU32(out, static_cast<std::uint32_t>(u.Count()));
+    for (int i = 0; i < colours.Count(); ++i) PutU32(out, colours[i]);
+    for (int i = 0; i < u.Count(); ++i) {
+        PutF32(out, u[i]);
+        PutF32(out, i < v.Count() ? v[i] : 0.0f);
+    }
+    for (int fi = 0; fi < frames.Count(); ++fi) {
+        const POLY_FRAME& f = frames[fi];
+        PutU32(out, static_cast<std::uint32_t>(f.points.Count()));
+        for (int a = 0; a < 3; ++a) PutF32(out, f.offset[a]);
+        for (int a = 0; a < 3; ++a) PutF32(out, f.scale[a]);
+        for (int i = 0; i < f.points.Count(); ++i) {
+            const XPOLY_NODE& p = f.points[i];
+            out.Push(p.pos[0]);
+            out.Push(p.pos[1]);
+            out.Push(p.pos[2]);
+            out.Push(p.normal);
+            out.Push(p.colour);
+        }
+    }
+}
+
+bool MeshObject::Save(char const* file)
+{
+    std::remove(file);
+    std::FILE* f = fopen_case(file, "wb");
+    if (!f) f = std::fopen(file, "wb");
+    if (!f) {
+        std::printf("can't write to file: %s\n", file);
+        return false;
+    }
+    Queue<std::uint8_t> bytes(4096, 4096);
+    SaveToMemory(bytes);
+    if (bytes.Count() > 0) std::fwrite(bytes.Items(), 1, static_cast<std::size_t>(bytes.Count()), f);
+    std::fclose(f);
+    return true;
+}
+
+bool MeshObject::Load(char const* file, bool expand)
+{
+    Clear(true);
+    std::FILE* f = fopen_case(file, "rb");
+    if (!f) return false;
+    // Read in pieces: the size a stream reports is not trusted (a directory
+    // opens on Linux and reports a size it cannot deliver).
+    std::vector<unsigned char> data;
+    bool readOk = true;
+    unsigned char buf[65536];
+    std::size_t got;
+    while (readOk && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        try {
+            data.insert(data.end(), buf, buf + got);
+        } catch (...) {
+            readOk = false;
+        }
+    }
+    std::fclose(f);
+    if (!readOk) {
+        std::puts("# malloc error");
+        std::puts(file);
+        return false;
+    }
+    return LoadFromMemory(data.data(), data.size(), file, expand);
+}
+
+bool MeshObject::LoadFromMemory(const unsigned char* data, std::size_t size, char const* name, bool expand)
+{
+    Clear(true);
+    Reader in(data, size);
+    std::uint32_t magic = 0;
+    Fail fail = Fail::none;
+    if (!in.U32(magic) || magic != kMagic) {
+        DDD_ascii text;
+        if (text.Parse(data, size)) {
+            if (text.Make(*this)) {
+                Compress();
+                return true;
+            }
+            fail = Fail::memory;
+        } else {
+            fail = Fail::read;
+        }
+    } else {
+        double version = 0;
+        std::uint32_t frameCount = 0, colourCount = 0, pairCount = 0;
+        in.F64(version);
+        in.U32(frameCount);
+        in.U32(colourCount);
+        in.U32(pairCount);
+        if (version != kVersion) {
+            std::puts("Wrong .ddd version.");
+            fail = Fail::read;
+        } else if (colourCount > 0x7FFFFFFEu || pairCount > 0x7FFFFFFEu || frameCount > 0x7FFFFFFEu ||
+                   static_cast<std::uint64_t>(colourCount) * 4 + static_cast<std::uint64_t>(pairCount) * 8 +
+                       static_cast<std::uint64_t>(frameCount) * kFrameHeader >
+                   in.Left()) {
+            // The counted lists and frame headers do not fit in the file.
+            fail = Fail::read;
+        } else {
+            colours.SetGrowth(1, 1);
+            u.SetGrowth(1, 1);
+            v.SetGrowth(1, 1);
+            frames.SetGrowth(1, 1);
+            if (!colours.AllocAtLeast(static_cast<int>(colourCount)) ||
+                !u.AllocAtLeast(static_cast<int>(pairCount)) || !v.AllocAtLeast(static_cast<int>(pairCount)) ||
+                !frames.AllocAtLeast(static_cast<int>(frameCount)))
+                fail = Fail::memory;
+            for (std::uint32_t i = 0; fail == Fail::none && i < colourCount; ++i) {
+                std::uint32_t c = 0;
+                in.U32(c);
+                colours.Push(c);
+            }
+            for (std::uint32_t i = 0; fail == Fail::none && i < pairCount; ++i) {
+                float fu = 0, fv = 0;
+                in.F32(fu);
+                in.F32(fv);
+                u.Push(fu);
+                v.Push(fv);
+            }
+            for (std::uint32_t fi = 0; fail == Fail::none && fi < frameCount; ++fi) {
+                std::uint32_t pointCount = 0;
+                if (!frames.Push(POLY_FRAME())) {
+                    fail = Fail::memory;
+                    break;
+                }
+                POLY_FRAME& fr = frames[frames.Count() - 1];
+                bool head = in.U32(pointCount);
+                for (int a = 0; a < 3; ++a) head = in.F32(fr.offset[a]) && head;
+                for (int a = 0; a < 3; ++a) head = in.F32(fr.scale[a]) && head;
+                const unsigned char* rec =
+                    head && pointCount <= in.Left() / kPointRecord ? in.Take(pointCount * kPointRecord) : nullptr;
+                if (!rec) {
+                    fail = Fail::read;
+                    break;
+                }
+                fr.points.SetGrowth(1, 1);
+                if (!fr.points.AllocAtLeast(static_cast<int>(pointCount))) {
+                    fail = Fail::memory;
+                    break;
+                }
+                for (std::uint32_t i = 0; i < pointCount; ++i, rec += kPointRecord) {
+                    XPOLY_NODE p = {{rec[0], rec[1], rec[2]}, rec[3], 0, 0, rec[4]};
+                    // A colour index must name a listed colour; a real point's
+                    // normal must name a table entry. Separator points carry
+                    // bytes nobody reads, so theirs are only made harmless.
+                    if (p.colour >= colourCount) {
+                        fail = Fail::read;
+                        break;
+                    }
+                    if (p.normal >= MESH_NORMAL_COUNT) {
+                        if (colours[p.colour] < MESH_WHITE) {
+                            fail = Fail::read;
+                            break;
+                        }
+                        p.normal = 0;
+                    }
+                    fr.points.Push(p);
+                }
+                if (fail != Fail::none || !expand) continue;
+                fr.vertices.Free();
+                fr.vertices.SetGrowth(1, 1);
+                if (!fr.vertices.AllocAtLeast(static_cast<int>(pointCount))) {
+                    fail = Fail::memory;
+                    break;
+                }
+                for (std::uint32_t i = 0; i < pointCount; ++i) {
+                    POLY_NODE n;
+                    ExpandPoint(fr, static_cast<int>(i), n);
+                    fr.vertices.Push(n);
+                }
+            }
+            if (fail == Fail::none) {
+                normalsReady = 1;
+                return true;
+            }
+        }
+    }
+    std::puts(fail == Fail::memory ? "# malloc error" : "# read error");
+    std::puts(name);
+    Clear(true);
+    return false;
+}
+
+} // namespace __VELTRIC__
