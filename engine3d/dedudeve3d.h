@@ -104,6 +104,32 @@ public:
                   unsigned long colour, short width);
     void DrawSphereGrid(float* centre, float radius, unsigned long colour, short width);
 
+    // ---- object collision queries (collision_queries.cpp) ----
+    // Queries in world coordinates against the triangles of frame `frame` of
+    // an object as drawn at the current model matrix, or of every object of
+    // a slot. A missing frame, slot or triangle gives no contact.
+    bool CollisionSphere(MeshObjectX& obj, int frame, float radius, float x, float y, float z);
+    bool CollisionSphere(int slot, int frame, float radius, float x, float y, float z);
+    // The oriented box of centre and three half-axis vectors.
+    bool CollisionAABB(MeshObjectX& obj, int frame, float const* centre, float const* axis1,
+                       float const* axis2, float const* axis3);
+    bool CollisionAABB(int slot, int frame, float const* centre, float const* axis1,
+                       float const* axis2, float const* axis3);
+    // The ray factor of the nearest hit ahead of the origin (the distance for
+    // a rigid model matrix), else of the nearest hit behind it, else 0.
+    float CollisionRay(MeshObjectX& obj, int frame, float x, float y, float z, float dx, float dy,
+                       float dz);
+    float CollisionRay(int slot, int frame, float x, float y, float z, float dx, float dy,
+                       float dz);
+    // The cone of apex, axis and half angle in degrees: 1 on contact, else 0.
+    double CollisionCone(MeshObjectX& obj, int frame, float x, float y, float z, float ax,
+                         float ay, float az, float angle);
+    double CollisionCone(int slot, int frame, float x, float y, float z, float ax, float ay,
+                         float az, float angle);
+    // Sphere against the box of half sizes hx, hy, hz centred on the origin
+    // of the current model coordinates.
+    bool CollisionSphereBox(float x, float y, float z, float radius, float hx, float hy, float hz);
+
     // ---- fields ----
     Queue<X_WORLD> slots{128, 512}; // kSlotCount object slots
     float frustum[6][4]; // planes (a, b, c, d) in the order of Plane
