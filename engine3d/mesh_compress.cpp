@@ -40,10 +40,10 @@ int MatchNormal(float x, float y, float z)
 
 // Integer part of a quantised coordinate, held to the byte range; NaN (from
 // a file holding "nan" or infinities) becomes 0 instead of an undefined cast.
-std::uint8_t QuantiseAxis(float value)
+std::uint8_t QuantiseAxis(double value)
 {
-    if (!(value > 0.0f)) return 0;
-    if (value >= 255.0f) return 255;
+    if (!(value > 0.0)) return 0;
+    if (value >= 255.0) return 255;
     return static_cast<std::uint8_t>(value);
 }
 
@@ -122,7 +122,12 @@ void MeshObject::Compress()
             p.colour = ColourIndex(colours, vx.colour);
             if (vx.colour < MESH_WHITE) {
                 p.normal = static_cast<std::uint8_t>(MatchNormal(vx.normal[0], vx.normal[1], vx.normal[2]));
-                for (int a = 0; a < 3; ++a) p.pos[a] = QuantiseAxis(vx.pos[a] / f.scale[a] + f.offset[a]);
+                // In double precision, and the largest coordinate pinned to
+                // 255: single-precision rounding would leave it at 254.
+                for (int a = 0; a < 3; ++a)
+                    p.pos[a] = vx.pos[a] == hi[a] ? 255
+                                                  : QuantiseAxis(static_cast<double>(vx.pos[a]) / f.scale[a] +
+                                                                 f.offset[a]);
             }
             if (fi == 0) {
                 u.Push(vx.u);

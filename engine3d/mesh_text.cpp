@@ -55,16 +55,10 @@ float DDD_ascii::getflt(RTFileSystem& file)
 {
     int len = 0;
     token[0] = 0;
-    if (!file.file) {
-        m_ended = true;
-        return 0.0f;
-    }
-    for (;;) {
+    bool atEnd = !file.file;
+    while (!atEnd) {
         int c = std::fgetc(file.file);
-        if (c == EOF) {
-            m_ended = true;
-            break;
-        }
+        if (c == EOF) break;
         ++file.position;
         if (c == '#') {
             // A comment runs to the end of its line (at most 512 characters)
@@ -72,13 +66,13 @@ float DDD_ascii::getflt(RTFileSystem& file)
             for (int n = 0; n < 512; ++n) {
                 int d = std::fgetc(file.file);
                 if (d == EOF) {
-                    m_ended = true;
+                    atEnd = true;
                     break;
                 }
                 ++file.position;
                 if (d == '\n') break;
             }
-            if (len > 0 || m_ended) break;
+            if (len > 0) break;
             continue;
         }
         if (IsBlank(c)) {
@@ -90,7 +84,11 @@ float DDD_ascii::getflt(RTFileSystem& file)
         if (len < static_cast<int>(sizeof token) - 1) token[len++] = static_cast<char>(c);
     }
     token[len] = 0;
-    return len > 0 ? static_cast<float>(std::atof(token)) : 0.0f;
+    if (len == 0) {
+        m_ended = true; // asked for a number the file does not hold
+        return 0.0f;
+    }
+    return static_cast<float>(std::atof(token));
 }
 
 int DDD_ascii::getcount(RTFileSystem& file) { return ToInt(getflt(file)); }
@@ -129,9 +127,10 @@ bool DDD_ascii::ReadFrom(RTFileSystem& file)
     if (version > 1.1f) return false;
     const bool withNormals = version >= 1.1f;
 
-    // Once the file has ended every further number would read as 0; the
-    // lists stop there instead of growing by a count the file never holds.
-    // Indices past a list read as zeros in Make, so the result is the same.
+    // Once a number is missing every further one would read as 0; the lists
+    // stop after the element that met the end instead of growing by a count
+    // the file never holds. Indices past a list read as zeros in Make, so
+    // the vertices made are the same.
     int t = getcount(file);
     for (int i = 0; i < t && !m_ended; ++i) {
         TexCoord tc;

@@ -27,7 +27,7 @@ public:
     {
         if (m_capacity > n) return true;
         long long want = n > m_min ? static_cast<long long>(m_step) * (n / m_step + 1) : m_min;
-        if (want <= n || want > INT_MAX) return false; // no capacity above n fits an int
+        if (want < n || want > INT_MAX) return false; // no capacity for n fits an int
         int cap = static_cast<int>(want);
         if constexpr (kPlain) {
             T* p = static_cast<T*>(std::realloc(m_items, sizeof(T) * static_cast<std::size_t>(cap)));
