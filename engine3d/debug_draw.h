@@ -2,6 +2,7 @@
 // The wire sphere of the debug markers: the 20 faces of a unit icosahedron,
 // each split into four by its edge midpoints pushed out to the sphere.
 #include <cmath>
+#include <initializer_list>
 
 namespace __VELTRIC__ {
 
