@@ -130,6 +130,22 @@ public:
     // of the current model coordinates.
     bool CollisionSphereBox(float x, float y, float z, float radius, float hx, float hy, float hz);
 
+    // ---- world file and object slots (world_file.cpp, object_slots.cpp) ----
+    // Fills an emptied slot from a world file; the colour key is passed on to
+    // the picture readers. 1 in every case.
+    bool Load_DDW(char const* file, X_WORLD& slot, unsigned long colourKey);
+    // Building an object vertex by vertex: kind 0 separate triangles, 2 a
+    // fan, any other value a strip. Slots outside the table are ignored.
+    void UserObjectStart(int slot, int kind);
+    void UserObjectNewGroup(int kind);
+    void UserObjectAddVertex(float x, float y, float z, float u, float v, unsigned long colour);
+    void UserObjectEnd();
+    // Empties the slot and loads a world file (first bytes ";DDW") or an
+    // object file into it: 1 loaded, 0 failed (slot then empty).
+    bool LoadObject(char const* file, int slot);
+    // Writes the slot's first object as a binary object file; always 1.
+    bool SaveObject(char const* file, int slot);
+
     // ---- fields ----
     Queue<X_WORLD> slots{128, 512}; // kSlotCount object slots
     float frustum[6][4]; // planes (a, b, c, d) in the order of Plane
@@ -166,5 +182,7 @@ void LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, fl
             float upX, float upY, float upZ);
 
 extern Dedudeve3D* __g_pRbow3D;
+// The slot whose object is being built; -1 when none.
+extern std::int32_t gCurObject;
 
 } // namespace __VELTRIC__
