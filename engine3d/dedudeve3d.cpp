@@ -52,11 +52,10 @@ Dedudeve3D::~Dedudeve3D()
         w.textures.Free();
     }
     slots.Free();
+    for (int i = 0; i < kShaderCount; ++i) FreeShader(i);
 }
 
 void Dedudeve3D::DoShadows(bool /*start*/) {}
-
-void Dedudeve3D::SetShader(int n) { currentShader = n < 0 ? -1 : n; }
 
 void Dedudeve3D::ResetToLevel0()
 {

@@ -130,6 +130,24 @@ public:
     // of the current model coordinates.
     bool CollisionSphereBox(float x, float y, float z, float radius, float hx, float hy, float hz);
 
+    // ---- shaders (shaders.cpp) ----
+    // Receives every message of the shader operations; may be null.
+    using ShaderErrorCallback = void (*)(const char*);
+    // Compiles and links the two source files (either may be null) into
+    // slot 0..254, replacing what the slot held; 1 on success. The slot is
+    // not made current.
+    bool LoadShader(int slot, char const* vertexFile, char const* fragmentFile,
+                    ShaderErrorCallback cb);
+    // Compile status (isShader) or link status of a GL object; on failure
+    // hands the GL info log to cb.
+    bool VerifyShader(unsigned int object, bool isShader, ShaderErrorCallback cb);
+    // Uniforms and attributes of the program of currentShader, by name.
+    void PutShaderUniform1f(char const* name, float value, ShaderErrorCallback cb);
+    void PutShaderUniform1i(char const* name, int value, ShaderErrorCallback cb);
+    void PutShaderAttrib1f(char const* name, float value, ShaderErrorCallback cb);
+    // Deletes the slot's GL objects; currentShader stays.
+    void FreeShader(int slot);
+
     // ---- world file and object slots (world_file.cpp, object_slots.cpp) ----
     // Fills an emptied slot from a world file; the colour key is passed on to
     // the picture readers. 1 in every case.

@@ -1,0 +1,198 @@
+// The renderer's 255 shader slots: GLSL programs built from a vertex and a
+// fragment source file, the slot selection, and uniforms and attributes set
+// by name. Everything goes through the shader-object extension pointers;
+// without them the operations do nothing.
+#include "engine3d/dedudeve3d.h"
+
+#include <SDL_opengl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "media/gl_extensions.h"
+#include "runtime/filesystem.h"
+#include "runtime/shoebox.h"
+
+namespace __VELTRIC__ {
+
+namespace {
+
+// The missing-support message is reported once per run.
+bool g_reportNoShaderSupport = true;
+
+bool ValidSlot(int slot) { return static_cast<unsigned>(slot) < Dedudeve3D::kShaderCount; }
+
+// Reads the whole of a source file, found through the data archive and the
+// case-insensitive lookup, into text (zero-terminated). False when it cannot
+// be opened or read; the opening failure is reported by the lookup itself.
+bool ReadSource(char const* name, std::vector<char>& text)
+{
+    char path[4096];
+    char const* use = FindDataFile(name, path, sizeof path) ? path : name;
+    std::FILE* f = fopen_case(use, "rb");
+    if (!f) return false;
+    // Read in pieces: a stream's reported size is not trusted (a directory
+    // opens and reports a size it cannot deliver).
+    text.clear();
+    char buf[16384];
+    std::size_t got;
+    bool ok = true;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        try {
+            text.insert(text.end(), buf, buf + got);
+        } catch (...) {
+            ok = false;
+            break;
+        }
+    }
+    if (std::ferror(f)) ok = false;
+    std::fclose(f);
+    if (!ok) return false;
+    text.push_back('\0');
+    return true;
+}
+
+// Deletes the three GL objects of a slot (each only when it exists).
+void DeleteSlotObjects(ShaderSlot& s)
+{
+    if (!glDeleteObjectArb) return;
+    if (s.program) glDeleteObjectArb(s.program);
+    if (s.vertexShader) glDeleteObjectArb(s.vertexShader);
+    if (s.fragmentShader) glDeleteObjectArb(s.fragmentShader);
+    s.program = s.vertexShader = s.fragmentShader = 0;
+}
+
+} // namespace
+
+bool Dedudeve3D::VerifyShader(unsigned int object, bool isShader, ShaderErrorCallback cb)
+{
+    if (!glGetObjectParameterivArb) return false;
+    GLint status = 0;
+    glGetObjectParameterivArb(object,
+                              isShader ? GL_OBJECT_COMPILE_STATUS_ARB : GL_OBJECT_LINK_STATUS_ARB,
+                              &status);
+    if (status != 0) return true;
+    if (cb && glGetInfoLogArb) {
+        GLint length = 0;
+        glGetObjectParameterivArb(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+        std::vector<GLcharARB> log(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+        GLsizei written = 0;
+        if (length > 0) glGetInfoLogArb(object, length, &written, log.data());
+        if (written < 0 || written >= static_cast<GLsizei>(log.size()))
+            written = static_cast<GLsizei>(log.size()) - 1;
+        log[static_cast<std::size_t>(written)] = '\0';
+        cb(log.data());
+    }
+    return false;
+}
+
+bool Dedudeve3D::LoadShader(int slot, char const* vertexFile, char const* fragmentFile,
+                            ShaderErrorCallback cb)
+{
+    if (!ValidSlot(slot)) return false;
+    if (!glCreateShaderObjectArb || !glCompileShaderArb || !glLinkProgramArb ||
+        !glShaderSourceArb || !glCreateProgramObjectArb || !glAttachObjectArb) {
+        if (cb && g_reportNoShaderSupport) {
+            g_reportNoShaderSupport = false;
+            cb("No OpenGL 2.0 Shader Support");
+        }
+        return false;
+    }
+    ShaderSlot& s = shaders[slot];
+    DeleteSlotObjects(s);
+
+    std::vector<char> text;
+    // Compiles one source into target; false only when it does not compile.
+    auto compile = [&](char const* file, GLenum kind, std::uint32_t& target,
+                       char const* failure) -> bool {
+        if (!file || !ReadSource(file, text)) return true;
+        target = glCreateShaderObjectArb(kind);
+        const GLcharARB* src = text.data();
+        glShaderSourceArb(target, 1, &src, nullptr);
+        glCompileShaderArb(target);
+        if (VerifyShader(target, true, cb)) return true;
+        if (cb) cb(failure);
+        return false;
+    };
+    if (!compile(vertexFile, GL_VERTEX_SHADER_ARB, s.vertexShader, "vertex shader failed"))
+        return false;
+    if (!compile(fragmentFile, GL_FRAGMENT_SHADER_ARB, s.fragmentShader,
+                 "fragment shader failed"))
+        return false;
+
+    if (s.vertexShader || s.fragmentShader) {
+        s.program = glCreateProgramObjectArb();
+        if (s.vertexShader) glAttachObjectArb(s.program, s.vertexShader);
+        if (s.fragmentShader) glAttachObjectArb(s.program, s.fragmentShader);
+        glLinkProgramArb(s.program);
+        if (!VerifyShader(s.program, false, cb)) {
+            if (cb) cb("link shader failed");
+            return false;
+        }
+    }
+    return true;
+}
+
+void Dedudeve3D::SetShader(int slot)
+{
+    if (!glUseProgramObjectArb) return;
+    if (ValidSlot(slot)) {
+        currentShader = slot;
+        glUseProgramObjectArb(shaders[slot].program);
+    } else {
+        glUseProgramObjectArb(0);
+        currentShader = -1;
+    }
+}
+
+void Dedudeve3D::PutShaderUniform1f(char const* name, float value, ShaderErrorCallback cb)
+{
+    if (!glGetUniformLocationArb || !glUniform1fArb || !ValidSlot(currentShader) || !name) return;
+    const GLint at = glGetUniformLocationArb(shaders[currentShader].program, name);
+    if (at == -1) {
+        if (cb) {
+            cb("undefined uniform:");
+            cb(name);
+        }
+        return;
+    }
+    glUniform1fArb(at, value);
+}
+
+void Dedudeve3D::PutShaderUniform1i(char const* name, int value, ShaderErrorCallback cb)
+{
+    if (!glGetUniformLocationArb || !glUniform1iArb || !ValidSlot(currentShader) || !name) return;
+    const GLint at = glGetUniformLocationArb(shaders[currentShader].program, name);
+    if (at == -1) {
+        if (cb) {
+            cb("undefined uniform:");
+            cb(name);
+        }
+        return;
+    }
+    glUniform1iArb(at, value);
+}
+
+void Dedudeve3D::PutShaderAttrib1f(char const* name, float value, ShaderErrorCallback cb)
+{
+    if (!glGetAttribLocationArb || !glVertexAttrib1fArb || !ValidSlot(currentShader) || !name)
+        return;
+    const GLint at = glGetAttribLocationArb(shaders[currentShader].program, name);
+    if (at == -1) {
+        if (cb) {
+            cb("undefined attrib:");
+            cb(name);
+        }
+        return;
+    }
+    glVertexAttrib1fArb(static_cast<GLuint>(at), value);
+}
+
+void Dedudeve3D::FreeShader(int slot)
+{
+    if (!ValidSlot(slot)) return;
+    DeleteSlotObjects(shaders[slot]);
+}
+
+} // namespace __VELTRIC__
