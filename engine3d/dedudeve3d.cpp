@@ -55,8 +55,6 @@ Dedudeve3D::~Dedudeve3D()
     for (int i = 0; i < kShaderCount; ++i) FreeShader(i);
 }
 
-void Dedudeve3D::DoShadows(bool /*start*/) {}
-
 void Dedudeve3D::ResetToLevel0()
 {
     if (level > 0) level = 0;

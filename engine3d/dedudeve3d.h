@@ -55,8 +55,9 @@ public:
     Dedudeve3D(const Dedudeve3D&) = delete;
     Dedudeve3D& operator=(const Dedudeve3D&) = delete;
 
-    // start false ends a stencil shadow pass left open (nothing when none is
-    // open); no pass is ever opened until the shadow renderer exists.
+    // Begins (true) or ends (false) the stencil shadow pass; nothing when
+    // the pass is already in that state. Ending it darkens every pixel the
+    // shadow volumes marked and restores the normal 3D state (shadows.cpp).
     void DoShadows(bool start);
     // Selects shader slot n; -1 selects the fixed pipeline.
     void SetShader(int n);
