@@ -165,6 +165,21 @@ public:
     // Writes the slot's first object as a binary object file; always 1.
     bool SaveObject(char const* file, int slot);
 
+    // ---- drawing animated objects (draw_objects.cpp) ----
+    // Draws slot `slot` between frames frame1 and frame2: every object of a
+    // world with its own textures, else the slot's first object with the
+    // caller's texture state. Slots outside the table draw nothing.
+    void RenderAnim(int slot, int frame1, int frame2, float factor, bool interpolate);
+    // Draws one object; textureIds is null or a world slot's textures.
+    void RenderMD2(MeshObjectX& object, int frame1, int frame2, float factor, bool interpolate,
+                   unsigned int* textureIds);
+    // The software path of the original renderer: draws nothing.
+    void RenderMD2_TinyGL(MeshObjectX& object, int frame1, int frame2, float factor,
+                          bool interpolate, unsigned int* textureIds);
+    // Replaces the cel-shade ramp (count < 1: one value 255) and drops every
+    // object's cel texture so the next cel-shaded draw rebuilds it.
+    void SetCelShades(unsigned char* shades, int count);
+
     // ---- fields ----
     Queue<X_WORLD> slots{128, 512}; // kSlotCount object slots
     float frustum[6][4]; // planes (a, b, c, d) in the order of Plane
@@ -201,6 +216,9 @@ void LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, fl
             float upX, float upY, float upZ);
 
 extern Dedudeve3D* __g_pRbow3D;
+// The cel-shade ramp: brightness values 0..255, filled with the default
+// ramp when a cel texture is built while it is empty.
+extern Queue<std::uint8_t> gCelShadeDate;
 // The slot whose object is being built; -1 when none.
 extern std::int32_t gCurObject;
 

@@ -121,6 +121,8 @@ public:
     void CalcMaxRadius();
     // Empties the object and deletes its GL buffers and cel-shade texture.
     void Clear(bool free);
+    // Kept for programs that call it; does nothing.
+    void Debug();
 
     // ---- stencil shadow volumes (shadows.cpp) ----
     // Builds the edge-adjacency table of frame 0's triangles once.
@@ -131,6 +133,11 @@ public:
     // Draws the silhouette edges extruded to infinity away from the light
     // into the stencil buffer, with front and back caps when caps is set.
     void DrawInfiniteShadowVolume(POLY_NODE* vertices, float* light, bool caps);
+
+    // ---- drawing (draw_objects.cpp) ----
+    // Builds celTexture and celScale from the colours and the cel-shade
+    // ramp, once (nothing while celTexture is set).
+    void MakeCelShadeTexutre();
 
     std::uint32_t coloured = 0;
     std::uint32_t staticBuffer = 0;
