@@ -124,6 +124,21 @@ public:
     // Kept for programs that call it; does nothing.
     void Debug();
 
+    // ---- stencil shadow volumes (shadows.cpp) ----
+    // Builds the edge-adjacency table of frame 0's triangles once.
+    void CreateEdges();
+    // Marks the triangles of `vertices` (three per triangle, as many as frame
+    // 0 has) that face `light` (object coordinates) and the silhouette edges.
+    void CalculateSilhouetteEdges(POLY_NODE* vertices, float* light);
+    // Draws the silhouette edges extruded to infinity away from the light
+    // into the stencil buffer, with front and back caps when caps is set.
+    void DrawInfiniteShadowVolume(POLY_NODE* vertices, float* light, bool caps);
+
+    // ---- drawing (draw_objects.cpp) ----
+    // Builds celTexture and celScale from the colours and the cel-shade
+    // ramp, once (nothing while celTexture is set).
+    void MakeCelShadeTexutre();
+
     std::uint32_t coloured = 0;
     std::uint32_t staticBuffer = 0;
     std::uint32_t streamBuffer = 0;
