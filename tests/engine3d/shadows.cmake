@@ -1,0 +1,4 @@
+# Stencil shadows: edge adjacency and silhouettes, and the shadow pass on a
+# real GL context.
+veltric_gtest(engine3d_shadows_edges_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/shadows_edges_test.cpp)
