@@ -173,7 +173,7 @@ public:
     // Draws one object; textureIds is null or a world slot's textures.
     void RenderMD2(MeshObjectX& object, int frame1, int frame2, float factor, bool interpolate,
                    unsigned int* textureIds);
-    // The software path of the original renderer: draws nothing.
+    // A software drawing path that this build does not have: draws nothing.
     void RenderMD2_TinyGL(MeshObjectX& object, int frame1, int frame2, float factor,
                           bool interpolate, unsigned int* textureIds);
     // Replaces the cel-shade ramp (count < 1: one value 255) and drops every

@@ -1,0 +1,5 @@
+# Shader slots and the drawing of animated objects on a real GL context.
+veltric_gtest(draw3d_shaders_gl_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/draw3d_shaders_gl_test.cpp
+  ENV SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+  TIMEOUT 120)
