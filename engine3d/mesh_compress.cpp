@@ -123,9 +123,11 @@ void MeshObject::Compress()
             if (vx.colour < MESH_WHITE) {
                 p.normal = static_cast<std::uint8_t>(MatchNormal(vx.normal[0], vx.normal[1], vx.normal[2]));
                 // In double precision, and the largest coordinate pinned to
-                // 255: single-precision rounding would leave it at 254.
+                // 255: single-precision rounding would leave it at 254. An
+                // axis without extent quantises to 0, which expands back to
+                // its one coordinate (pinned to 255 it would move by 255).
                 for (int a = 0; a < 3; ++a)
-                    p.pos[a] = vx.pos[a] == hi[a] ? 255
+                    p.pos[a] = vx.pos[a] == hi[a] && hi[a] != lo[a] ? 255
                                                   : QuantiseAxis(static_cast<double>(vx.pos[a]) / f.scale[a] +
                                                                  f.offset[a]);
             }
