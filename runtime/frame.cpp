@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/x_commands.h"
 #include "media/commands2d.h"
 #include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
@@ -71,8 +72,7 @@ void SHOWSCREEN()
     ALPHAMODE(0);
     r->PasteSurface(0);
     r->Make2DViewport(0, 0, 0, 0);
-    // The 3D commands' mipmapping flag (X_MIPMAPPING(0)) is reset here too
-    // once the 3D command set exists.
+    X_MIPMAPPING(0);
     if (__g_pRbow3D)
         __g_pRbow3D->SetShader(-1);
 }

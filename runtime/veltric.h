@@ -55,6 +55,7 @@
 #include "engine3d/mesh_text.h"
 #include "engine3d/projection.h"
 #include "engine3d/collision_geometry.h"
+#include "engine3d/x_commands.h"
 
 // ---- network games, HTTP download --------------------------------------------
 #include "net/hawknl.h"

@@ -1,0 +1,243 @@
+// The 3D commands on a real GL context: an object built vertex by vertex is
+// drawn, counted, saved and loaded again; the texture, cull and mipmapping
+// state the commands keep; the end of a shadow pass; projections both ways;
+// the debug markers of the collision commands, read back as pixels.
+#include "tests/media/gl_window.h"
+
+#include <cmath>
+
+#include "engine3d/dedudeve3d.h"
+#include "engine3d/x_commands.h"
+#include "runtime/core.h"
+#include "runtime/frame.h"
+#include "runtime/shoebox.h"
+
+namespace {
+
+using namespace __VELTRIC__;
+using gltest::Rgb;
+
+constexpr double kRed = 0x0000FF;
+
+class XCommandsGL : public gltest::Window {
+public:
+    void SetUp() override
+    {
+        gltest::Window::SetUp();
+        if (!__g_pRbow3D) __g_pRbow3D = new Dedudeve3D(R);
+        if (!__g_ShoeBox_Data) {
+            __g_ShoeBox_Data = new RTShoeBox;
+            __g_ShoeBox_Data->SetArchive("");
+        }
+        __DG_DEBUG = 0;
+        X_MAKE3D(1, 100, 45);
+        X_CAMERA(0, 0, 5, 0, 0, 0);
+    }
+    void TearDown() override
+    {
+        __DG_DEBUG = 0;
+        gltest::Window::TearDown();
+    }
+    // A red square of side 2 in the plane z = 0 as one triangle strip.
+    static void BuildSquare(int slot)
+    {
+        X_OBJSTART(slot);
+        X_OBJADDVERTEX(-1, -1, 0, 0, 0, kRed);
+        X_OBJADDVERTEX(1, -1, 0, 1, 0, kRed);
+        X_OBJADDVERTEX(-1, 1, 0, 0, 1, kRed);
+        X_OBJADDVERTEX(1, 1, 0, 1, 1, kRed);
+        X_OBJEND();
+    }
+    static bool Reddish(Rgb c) { return c.r > 128 && c.g < 64 && c.b < 64; }
+    // Pixels of the whole window matching a test.
+    template <class F> static int Count(F match)
+    {
+        std::vector<unsigned char> p(W * H * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, p.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        int n = 0;
+        for (int i = 0; i < W * H; ++i) n += match(Rgb{p[3 * i], p[3 * i + 1], p[3 * i + 2]});
+        return n;
+    }
+    // Window position of a world point.
+    static void Screen(double x, double y, double z, int& sx, int& sy)
+    {
+        double fx = -1, fy = -1, fz = -1;
+        X_WORLD2SCREEN(x, y, z, fx, fy, fz);
+        sx = static_cast<int>(std::lround(fx));
+        sy = static_cast<int>(std::lround(fy));
+    }
+};
+
+TEST_F(XCommandsGL, BuiltObjectIsDrawnCountedSavedAndLoaded)
+{
+    BuildSquare(10);
+    EXPECT_EQ(X_NUMFACES(10), 2);
+    X_DRAWOBJ(10, 0);
+    EXPECT_TRUE(Reddish(Read(W / 2, H / 2))) << Read(W / 2, H / 2);
+    EXPECT_EQ(Read(5, 5), (Rgb{0, 0, 0}));
+
+    DGIntArray face;
+    X_GETFACE(10, 0, 0, face);
+    EXPECT_EQ(face(0, 5), kRed);
+    EXPECT_NEAR(std::fabs(face(0, 0)), 1.0, 1e-2);
+
+    // Saved, then loaded into another slot through the data archive.
+    const std::string file = Path("square.ddd");
+    X_SAVEOBJ(DGStr(file.c_str()), 10);
+    X_LOADOBJ(DGStr(file.c_str()), 11);
+    EXPECT_EQ(X_NUMFACES(11), 2);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    X_DRAWANIM(11, 0, 0, 0.5, 1);
+    EXPECT_TRUE(Reddish(Read(W / 2, H / 2))) << Read(W / 2, H / 2);
+
+    // A name the archive cannot resolve leaves the slot as it was.
+    X_LOADOBJ(DGStr(Path("missing.ddd").c_str()), 11);
+    EXPECT_EQ(X_NUMFACES(11), 2);
+}
+
+TEST_F(XCommandsGL, CullModeIsRememberedAcrossSprites)
+{
+    const struct {
+        double mode;
+        int want;
+        bool culled;
+        GLint front;
+    } cases[] = {{0.5, 1, true, GL_CW}, {-3, -1, true, GL_CCW}, {0, 0, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        X_CULLMODE(c.mode);
+        X_SPRITE(0, 0, 0, 0, 1);
+        EXPECT_EQ(__current_cullmode, c.want);
+        EXPECT_EQ(glIsEnabled(GL_CULL_FACE) == GL_TRUE, c.culled);
+        GLint front = 0;
+        glGetIntegerv(GL_FRONT_FACE, &front);
+        if (c.culled) {
+            EXPECT_EQ(front, c.front);
+        }
+    }
+    // A new 3D viewport forgets the cull mode.
+    X_CULLMODE(1);
+    X_MAKE3D(1, 100, 45);
+    EXPECT_EQ(__current_cullmode, 0);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(XCommandsGL, TextureStateIsKeptUntilViewportAndFrame)
+{
+    X_MIPMAPPING(1);
+    X_SETTEXTURE(3, 4);
+    EXPECT_EQ(__g_TexState3D[0], 3);
+    EXPECT_EQ(__g_TexState3D[1], 4);
+    __g_pRbow3D->lightMask = 5;
+    __g_pRbow3D->effectOn = 1;
+    X_MAKE3D(1, 100, 45);
+    EXPECT_EQ(__g_TexState3D[0], -1);
+    EXPECT_EQ(__g_TexState3D[1], -1);
+    EXPECT_EQ(__g_TexState3D[2], 1); // mipmapping survives a new viewport
+    EXPECT_EQ(__g_pRbow3D->lightMask, 0);
+    EXPECT_EQ(__g_pRbow3D->effectOn, 0);
+    SHOWSCREEN();
+    EXPECT_EQ(__g_TexState3D[2], 0); // but not a new frame
+}
+
+TEST_F(XCommandsGL, Make2DEndsTheShadowPassAndRestoresTheWholeWindow)
+{
+    __g_pRbow->Make2DViewport(10, 10, 100, 100);
+    X_MAKE3D(1, 100, 45);
+    __g_pRbow3D->DoShadows(true);
+    ASSERT_EQ(__g_pRbow3D->shadowPass, 1);
+    X_MAKE2D();
+    EXPECT_EQ(__g_pRbow3D->shadowPass, 0);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], W);
+    EXPECT_EQ(vp[3], H);
+    GLboolean mask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(mask[0] && mask[1] && mask[2]);
+}
+
+TEST_F(XCommandsGL, ProjectionsGoBothWaysAndLeaveOutputsOnFailure)
+{
+    double sx = 0, sy = 0, sz = 0;
+    X_WORLD2SCREEN(1, 1, 0, sx, sy, sz);
+    EXPECT_GT(sx, W / 2);
+    EXPECT_LT(sy, H / 2); // window y counts down from the top
+    double x = 9, y = 9, z = 9;
+    X_SCREEN2WORLD(sx, sy, sz, x, y, z);
+    EXPECT_NEAR(x, 1, 1e-2);
+    EXPECT_NEAR(y, 1, 1e-2);
+    EXPECT_NEAR(z, 0, 1e-2);
+
+    // The eye itself lies on the camera's plane: nothing is written.
+    sx = sy = sz = 7;
+    X_WORLD2SCREEN(0, 0, 5, sx, sy, sz);
+    EXPECT_EQ(sx, 7);
+    EXPECT_EQ(sy, 7);
+    EXPECT_EQ(sz, 7);
+}
+
+TEST_F(XCommandsGL, CollisionCommandsAnswerAndDrawTheirOutcomeInDebugMode)
+{
+    BuildSquare(20);
+    auto red = [](Rgb c) { return c.r > 200 && c.g < 60 && c.b < 60; };
+    auto green = [](Rgb c) { return c.g > 200 && c.r < 60 && c.b < 60; };
+    struct Case {
+        const char* name;
+        std::function<double()> query;
+        double want;
+        bool redMarker;
+    } cases[] = {
+        {"sphere hit", [] { return X_COLLISION(20, 0, 0.5, 0, 0, 0.2); }, 1, true},
+        {"sphere miss", [] { return X_COLLISION(20, 0, 0.5, 3, 0, 0); }, 0, false},
+        {"box hit", [] { return X_COLLISIONAABB(20, 0, 0, 0, 0, 1, 1, 1); }, 1, true},
+        {"box miss", [] { return X_COLLISIONAABB(20, 0, 0, 0, 2, 1, 1, 1); }, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        __DG_DEBUG = 0;
+        EXPECT_EQ(c.query(), c.want);
+        EXPECT_EQ(Count(red) + Count(green), 0); // no marker without debug mode
+        __DG_DEBUG = 1;
+        EXPECT_EQ(c.query(), c.want);
+        EXPECT_EQ(Count(red) > 0, c.redMarker);
+        EXPECT_EQ(Count(green) > 0, !c.redMarker);
+    }
+    EXPECT_EQ(X_COLLISIONSPHEREBOX(0, 0, 0.8, 0.5, 2, 2, 2), 1);
+    EXPECT_EQ(X_COLLISIONSPHEREBOX(0, 0, 2, 0.5, 2, 2, 2), 0);
+}
+
+TEST_F(XCommandsGL, RayMarkerEndsAtTheHitWhateverTheDirectionLength)
+{
+    // The square seen edge-on: a ray along x from x = -3 hits it at x = 0.
+    X_OBJSTART(21);
+    X_OBJADDVERTEX(0, -1, -1, 0, 0, kRed);
+    X_OBJADDVERTEX(0, -1, 1, 0, 0, kRed);
+    X_OBJADDVERTEX(0, 1, -1, 0, 0, kRed);
+    X_OBJADDVERTEX(0, 1, 1, 0, 0, kRed);
+    X_OBJEND();
+    auto green = [](Rgb c) { return c.g > 200 && c.r < 60 && c.b < 60; };
+    for (double len : {1.0, 2.0, 0.5}) {
+        SCOPED_TRACE(len);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        __DG_DEBUG = 1;
+        EXPECT_NEAR(X_COLLISIONRAY(21, 0, -3, 0.5, 0, len, 0, 0), 3.0, 1e-3);
+        int ax, ay, bx, by, cx, cy;
+        Screen(-2.5, 0.5, 0, ax, ay); // on the way
+        Screen(-0.3, 0.5, 0, bx, by); // just before the hit
+        Screen(0.5, 0.5, 0, cx, cy);  // beyond it
+        EXPECT_TRUE(green(Read(ax, ay))) << Read(ax, ay);
+        EXPECT_TRUE(green(Read(bx, by))) << Read(bx, by);
+        EXPECT_FALSE(green(Read(cx, cy))) << Read(cx, cy);
+    }
+    __DG_DEBUG = 1;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    EXPECT_EQ(X_COLLISIONRAY(21, 0, -3, 1.5, 0, 1, 0, 0), 0); // passes above: red, width 1
+    EXPECT_GT(Count([](Rgb c) { return c.r > 200 && c.g < 60; }), 0);
+}
+
+} // namespace
