@@ -10,6 +10,7 @@
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/matrix4.h"
 #include "engine3d/projection.h"
+#include "media/gl_extensions.h"
 
 using namespace __VELTRIC__;
 
@@ -363,8 +364,15 @@ TEST(Renderer3D, StartsWithEmptyObjectSlotsAndFixedPipeline)
     EXPECT_EQ(r3d->lightMask, 0);
     EXPECT_EQ(r3d->shadowPass, 0);
     EXPECT_EQ(r3d->currentShader, -1);
+    // Selection goes through the GL entry point, which this test has no
+    // context for: a recording stand-in takes its place.
+    static GLhandleARB used = 99;
+    const auto saved = glUseProgramObjectArb;
+    glUseProgramObjectArb = [](GLhandleARB p) { used = p; };
     r3d->SetShader(4);
     EXPECT_EQ(r3d->currentShader, 4);
+    EXPECT_EQ(used, 0u); // slot 4 holds no program
     r3d->SetShader(-9);
     EXPECT_EQ(r3d->currentShader, -1);
+    glUseProgramObjectArb = saved;
 }
