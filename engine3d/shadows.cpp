@@ -172,6 +172,20 @@ std::uint64_t EdgeKey(int a, int b)
     return (static_cast<std::uint64_t>(hi) << 32) | lo;
 }
 
+// Triangles of V that a silhouette may use: frame 0's count, bounded by the
+// length of V when V is one of the object's own arrays, since frames read
+// from a file need not hold as many triangles as frame 0.
+int UsableTriangles(const MeshObjectX& m, const POLY_NODE* V)
+{
+    int T = m.edges.Count() / 3;
+    if (V == m.firstFrameTriangles.Items()) T = std::min(T, m.firstFrameTriangles.Count() / 3);
+    for (int f = 0; f < m.frames.Count(); ++f) {
+        const Queue<POLY_NODE>& tri = m.frames[f].triangles;
+        if (V == tri.Items()) T = std::min(T, tri.Count() / 3);
+    }
+    return T;
+}
+
 } // namespace
 
 void MeshObjectX::CreateEdges()
@@ -220,7 +234,7 @@ void MeshObjectX::CreateEdges()
 
 void MeshObjectX::CalculateSilhouetteEdges(POLY_NODE* V, float* L)
 {
-    const int T = edges.Count() / 3;
+    const int T = V ? UsableTriangles(*this, V) : 0;
     if (!V || !L || T == 0 || !silhouette.AllocAtLeast(T) || !silhouette.SetCount(T)) {
         silhouette.Clear();
         return;
@@ -239,6 +253,7 @@ void MeshObjectX::CalculateSilhouetteEdges(POLY_NODE* V, float* L)
                             L[2] + (p0[2] + p1[2] + p2[2]) * third};
         silhouette[t] = n[0] * d[0] + n[1] * d[1] + n[2] * d[2] >= 0.0f ? 1 : 0;
     }
+    // A neighbour beyond the triangles of this frame counts as not lit.
     for (int i = 0; i < 3 * T; ++i) {
         const int t = i / 3;
         const int nb = edges[i].neighbour;
@@ -252,7 +267,7 @@ void MeshObjectX::DrawInfiniteShadowVolume(POLY_NODE* V, float* L, bool caps)
 {
     // The silhouette of this draw decides what is drawn; without one (no
     // edges built, or no light given) nothing is.
-    const int T = silhouette.Count();
+    const int T = V ? std::min(silhouette.Count(), UsableTriangles(*this, V)) : 0;
     if (!V || !L || T == 0 || edges.Count() < 3 * T) return;
 
     glDisable(GL_CULL_FACE);

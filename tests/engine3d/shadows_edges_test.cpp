@@ -225,4 +225,26 @@ TEST(ShadowEdges, OpenEdgesOfALitTriangleAreAlwaysSilhouette)
     for (int i = 0; i < 3; ++i) EXPECT_EQ(m.edges[i].silhouette, 0u);
 }
 
+TEST(ShadowEdges, AFrameWithFewerTrianglesIsReadOnlyAsFarAsItGoes)
+{
+    // Frames read from a file need not match frame 0's triangle count; the
+    // silhouette of a shorter frame covers its own triangles only, and an
+    // edge whose neighbour lies beyond them outlines the lit side.
+    MeshObjectX m;
+    BuildTriangles(m, Tetrahedron());
+    m.frames.Push(POLY_FRAME());
+    const std::vector<P> t = Tetrahedron();
+    for (int i = 0; i < 6; ++i) m.frames[1].triangles.Push(Vtx(t[i].x, t[i].y, t[i].z));
+    m.CreateEdges();
+    float light[3] = {-10, -10, -10};
+    m.CalculateSilhouetteEdges(m.frames[1].triangles.Items(), light);
+    ASSERT_EQ(m.silhouette.Count(), 2);
+    EXPECT_EQ(m.silhouette[0], 1);
+    EXPECT_EQ(m.silhouette[1], 1);
+    for (int i = 0; i < 6; ++i) {
+        const int nb = m.edges[i].neighbour;
+        EXPECT_EQ(m.edges[i].silhouette, nb >= 2 ? 1u : 0u) << "edge " << i;
+    }
+}
+
 } // namespace
