@@ -262,6 +262,23 @@ TEST_F(XCommands, GetFaceWalksObjectsInOrder)
     }
 }
 
+TEST_F(XCommands, CelShadesAreWholePartsOf255TimesTheValuesKeptToEightBits)
+{
+    DGIntArray a;
+    const double values[] = {0, 0.5, 1, 1.2, -0.1, std::numeric_limits<double>::quiet_NaN()};
+    const std::uint8_t want[] = {0, 127, 255, 50, 231, 0};
+    DIM(a, 6);
+    for (int i = 0; i < 6; ++i) a(i) = values[i];
+    X_SETCELSHADES(a);
+    ASSERT_EQ(gCelShadeDate.Count(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(gCelShadeDate[i], want[i]) << values[i];
+
+    // An empty array leaves the ramp as it was.
+    DGIntArray empty;
+    X_SETCELSHADES(empty);
+    EXPECT_EQ(gCelShadeDate.Count(), 6);
+}
+
 TEST(XCommandsShaderMessages, ReachStandardOutputOnlyInDebugMode)
 {
     for (int debug : {0, 1}) {
