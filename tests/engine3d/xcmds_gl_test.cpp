@@ -5,6 +5,8 @@
 #include "tests/media/gl_window.h"
 
 #include <cmath>
+#include <cstring>
+#include <functional>
 
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/x_commands.h"
@@ -18,6 +20,12 @@ using namespace __VELTRIC__;
 using gltest::Rgb;
 
 constexpr double kRed = 0x0000FF;
+
+const char* kVertex = "void main() { gl_Position = ftransform(); }\n";
+const char* kFragment = "uniform float level;\n"
+                        "uniform int TextureID2;\n"
+                        "void main() { gl_FragColor = vec4(level, float(TextureID2), 0.0, 1.0); }\n";
+const char* kBroken = "void main() { gl_FragColor = 1 +; }\n";
 
 class XCommandsGL : public gltest::Window {
 public:
@@ -35,6 +43,7 @@ public:
     }
     void TearDown() override
     {
+        X_SETSHADER(-1);
         __DG_DEBUG = 0;
         gltest::Window::TearDown();
     }
@@ -238,6 +247,33 @@ TEST_F(XCommandsGL, RayMarkerEndsAtTheHitWhateverTheDirectionLength)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     EXPECT_EQ(X_COLLISIONRAY(21, 0, -3, 1.5, 0, 1, 0, 0), 0); // passes above: red, width 1
     EXPECT_GT(Count([](Rgb c) { return c.r > 200 && c.g < 60; }), 0);
+}
+
+TEST_F(XCommandsGL, ShaderCommandsLoadSelectAndFeedTheProgram)
+{
+    const std::string vs = WriteFile("x.vs", fixtures::Bytes(kVertex, kVertex + std::strlen(kVertex)));
+    const std::string fs = WriteFile("x.fs", fixtures::Bytes(kFragment, kFragment + std::strlen(kFragment)));
+    const std::string bad = WriteFile("bad.fs", fixtures::Bytes(kBroken, kBroken + std::strlen(kBroken)));
+    ASSERT_EQ(X_LOADSHADER(4, DGStr(vs.c_str()), DGStr(fs.c_str())), 1);
+
+    // A new 3D viewport points the shader's second texture unit at unit 1.
+    X_SETSHADER(4);
+    X_MAKE3D(1, 100, 45);
+    X_CAMERA(0, 0, 5, 0, 0, 0);
+    X_PUTSHADER(DGStr("level"), 1.0);
+    BuildSquare(12);
+    X_DRAWOBJ(12, 0);
+    EXPECT_EQ(Read(W / 2, H / 2), (Rgb{255, 255, 0}));
+    X_SETSHADER(-1);
+
+    // A failed compile answers 0; its messages appear only in debug mode.
+    for (int debug : {0, 1}) {
+        __DG_DEBUG = debug;
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(X_LOADSHADER(5, DGStr(vs.c_str()), DGStr(bad.c_str())), 0);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.find("fragment shader failed\n") != std::string::npos, debug == 1) << out;
+    }
 }
 
 } // namespace
