@@ -3,6 +3,8 @@
 // the 3D state as it found it.
 #include "tests/media/gl_window.h"
 
+#include <GL/glu.h>
+
 #include <vector>
 
 #include "engine3d/dedudeve3d.h"
@@ -122,6 +124,51 @@ TEST_F(Shadows, VolumeDarkensOnlyWhatLiesInIt)
     EXPECT_EQ(Read(5, 5), lit);
     EXPECT_EQ(Read(W - 5, H - 5), lit);
     EXPECT_EQ(Stencil(W / 2, H / 2), 0) << "the stencil buffer is cleared";
+}
+
+TEST_F(Shadows, ObjectDrawnInShadowModeCastsItsShadowFromTheFirstDraw)
+{
+    // A fresh object from stored points, moved up and sideways by the model
+    // matrix: its very first draw in shadow mode builds what the volume
+    // needs, and the light is taken into the object's own coordinates.
+    Begin3D();
+    glEnable(GL_DEPTH_TEST);
+    Floor();
+    r3d->CullMode(1);
+    MeshObjectX box;
+    const POLY_NODE a = Vtx(-1, -1, 0), b = Vtx(1, -1, 0), c = Vtx(1, 1, 0), d = Vtx(-1, 1, 0);
+    mesh_test::BuildCompressed(box, {a, c, b, a, d, c});
+    r3d->level = 0;
+    r3d->levels[0].Reset();
+    r3d->levels[0].movement[0] = 2;
+    r3d->levels[0].movement[2] = 2;
+    r3d->levels[0].built = 0;
+    r3d->SpotLt(-3, 0xFFFFFF, 0, 0, 20, 0, 0, 0, 1, 0);
+    r3d->RenderMD2(box, 0, 0, 0, false, nullptr);
+    r3d->SpotLt(-3, 0xFFFFFF, 0, 0, 20, 0, 0, 0, 0, 0);
+    r3d->levels[0].Reset();
+    r3d->CullMode(0);
+
+    // The floor's shadow spans x from 1.11 to 3.33: its middle is dark, the
+    // middle of the window and its far side are lit.
+    float win[3];
+    auto Pixel = [&](float x, float y) {
+        GLdouble mv[16], pr[16], wx, wy, wz;
+        GLint vp[4];
+        glGetDoublev(GL_PROJECTION_MATRIX, pr);
+        glGetIntegerv(GL_VIEWPORT, vp);
+        // The view of Begin3D: camera at (0, 0, 10) looking down -z.
+        for (int i = 0; i < 16; ++i) mv[i] = i % 5 == 0 ? 1 : 0;
+        mv[14] = -10;
+        gluProject(x, y, 0, mv, pr, vp, &wx, &wy, &wz);
+        win[0] = static_cast<float>(wx);
+        win[1] = static_cast<float>(H - 1 - wy);
+        return Read(static_cast<int>(win[0]), static_cast<int>(win[1]));
+    };
+    EXPECT_NEAR(Pixel(2.2f, 0).r, 128, 1);
+    EXPECT_EQ(Pixel(0, 0), (gltest::Rgb{255, 255, 255}));
+    EXPECT_EQ(Pixel(-2.2f, 0), (gltest::Rgb{255, 255, 255}));
+    box.Clear(true);
 }
 
 TEST_F(Shadows, DarkeningCoversTheWholeWindowWhatever3DViewport)
