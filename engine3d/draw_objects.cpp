@@ -234,7 +234,13 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
         w = factor;
     } else {
         if (factor > 1.0f || factor < 0.0f) factor = std::fabs(std::fmod(factor, 1.0f));
-        const float p = static_cast<float>(f1) + static_cast<float>(f2 - f1) * factor;
+        // The difference is taken in float so that frame numbers far apart
+        // cannot overflow, and p is kept where truncation to int is defined
+        // (a factor that is not a number lands on the first frame).
+        const float from = static_cast<float>(f1), to = static_cast<float>(f2);
+        float p = from + (to - from) * factor;
+        if (!(p > -1e9f)) p = -1e9f;
+        if (!(p < 1e9f)) p = 1e9f;
         const int i = static_cast<int>(p);
         if (f1 < f2) {
             a = i;

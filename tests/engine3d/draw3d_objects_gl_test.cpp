@@ -5,6 +5,8 @@
 // where a point (x, y, 0) lands on window column x, row y from the bottom.
 #include "tests/media/gl_window.h"
 
+#include <climits>
+#include <cmath>
 #include <vector>
 
 #include "engine3d/dedudeve3d.h"
@@ -107,6 +109,8 @@ TEST_F(DrawObjects, FramesAndBlendWeightFollowTheFrameNumbersAndFactor)
         {1, 3, 0.25f, false, 250}, // frame 3 weighted 0.25 against frame 1
         {99, 99, 0.0f, false, 600},
         {-4, -4, 0.0f, false, 100},
+        {INT_MIN, INT_MAX, 0.5f, true, 100}, // p 0: no overflow on the way
+        {0, 5, std::nanf(""), true, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.f1 << " " << c.f2 << " " << c.factor);
