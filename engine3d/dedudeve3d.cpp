@@ -43,6 +43,8 @@ Dedudeve3D::Dedudeve3D(OpenGLDedudeve* renderer2d) : renderer2D(renderer2d)
 
 Dedudeve3D::~Dedudeve3D()
 {
+    // Shader programs first, then every slot's objects and textures.
+    for (int i = 0; i < kShaderCount; ++i) FreeShader(i);
     for (int i = 0; i < slots.Count(); ++i) {
         X_WORLD& w = slots[i];
         for (int k = 0; k < w.objects.Count(); ++k) w.objects[k].object.Clear(true);
@@ -52,7 +54,6 @@ Dedudeve3D::~Dedudeve3D()
         w.textures.Free();
     }
     slots.Free();
-    for (int i = 0; i < kShaderCount; ++i) FreeShader(i);
 }
 
 void Dedudeve3D::ResetToLevel0()

@@ -222,6 +222,54 @@ TEST_F(Shaders, UnknownNamesAreReportedAndNothingHappensWithoutAShader)
     EXPECT_FLOAT_EQ(level, 0.25f);
 }
 
+// Ending the renderer gives back every GL object it owns: shader programs,
+// the textures of its slots, and each object's buffers and cel texture.
+TEST_F(Shaders, EndingTheRendererDeletesItsProgramsTexturesAndBuffers)
+{
+    auto isProgram = reinterpret_cast<PFNGLISPROGRAMPROC>(SDL_GL_GetProcAddress("glIsProgram"));
+    auto isBuffer = reinterpret_cast<PFNGLISBUFFERPROC>(SDL_GL_GetProcAddress("glIsBuffer"));
+    ASSERT_NE(isProgram, nullptr);
+    ASSERT_NE(isBuffer, nullptr);
+    ASSERT_NE(glGenBuffersArb, nullptr);
+
+    Dedudeve3D* own = new Dedudeve3D(R);
+    const std::string v = Source("end_v.glsl", kVertex), f = Source("end_f.glsl", kFragment);
+    ASSERT_TRUE(own->LoadShader(9, v.c_str(), f.c_str(), Collect));
+    const GLuint program = own->shaders[9].program;
+
+    X_WORLD& slot = own->slots[40];
+    GLuint tex[3] = {0, 0, 0};
+    glGenTextures(3, tex);
+    for (GLuint t : tex) {
+        glBindTexture(GL_TEXTURE_2D, t); // a name becomes a texture once bound
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ASSERT_TRUE(slot.textures.Push(tex[0]));
+    ASSERT_TRUE(slot.textures.Push(tex[1]));
+    ASSERT_TRUE(slot.objects.Push(X_WORLD::DATA()));
+    MeshObjectX& o = slot.objects[0].object;
+    GLuint buf[2] = {0, 0};
+    glGenBuffersArb(2, buf);
+    for (GLuint b : buf) {
+        glBindBufferArb(GL_ARRAY_BUFFER_ARB, b);
+        glBufferDataArb(GL_ARRAY_BUFFER_ARB, 16, nullptr, GL_STATIC_DRAW_ARB);
+    }
+    glBindBufferArb(GL_ARRAY_BUFFER_ARB, 0);
+    o.staticBuffer = buf[0];
+    o.streamBuffer = buf[1];
+    o.celTexture = tex[2];
+    ASSERT_TRUE(isProgram(program));
+    ASSERT_TRUE(glIsTexture(tex[0]) && glIsTexture(tex[1]) && glIsTexture(tex[2]));
+    ASSERT_TRUE(isBuffer(buf[0]) && isBuffer(buf[1]));
+
+    delete own;
+    EXPECT_FALSE(isProgram(program));
+    for (GLuint t : tex) EXPECT_FALSE(glIsTexture(t)) << "texture " << t;
+    for (GLuint b : buf) EXPECT_FALSE(isBuffer(b)) << "buffer " << b;
+    EXPECT_TRUE(Messages().empty());
+}
+
 // Must stay the only test that meets missing shader support: the message is
 // reported once per run.
 TEST_F(Shaders, MissingSupportIsReportedOncePerRun)
