@@ -235,7 +235,8 @@ TEST(NodeHashTable, CopiesShareTheNodesAndReleaseAllReturnsThePool)
     EXPECT_EQ(6u, copy.size());
     NodeHashTable assigned;
     assigned = t;
-    assigned = assigned;
+    NodeHashTable& same = assigned; // self-assignment, through a reference
+    assigned = same;
     EXPECT_EQ(6u, assigned.size());
     EXPECT_EQ(8u, assigned.bits());
 
