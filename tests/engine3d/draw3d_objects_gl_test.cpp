@@ -3,7 +3,7 @@
 // buffers, world slots with their own textures, and the cel-shade ramp and
 // texture. Pixels are read back before any swap in an orthographic view
 // where a point (x, y, 0) lands on window column x, row y from the bottom.
-#include "tests/media/gl_window.h"
+#include "tests/engine3d/gl_window3d.h"
 
 #include <climits>
 #include <cmath>
@@ -57,15 +57,11 @@ GLuint SolidTexture(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     return id;
 }
 
-class DrawObjects : public gltest::Window {
+class DrawObjects : public gltest::Window3D {
 public:
-    Dedudeve3D* r3d = nullptr;
     void SetUp() override
     {
-        gltest::Window::SetUp();
-        static Dedudeve3D* shared = nullptr;
-        if (!shared) shared = new Dedudeve3D(R);
-        r3d = shared;
+        gltest::Window3D::SetUp();
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0, W, 0, H, -10, 10);

@@ -1,7 +1,7 @@
 // Shader slots on a real GL context: loading, the messages of failed
 // compiles and links, slot selection, uniforms and attributes by name, and a
 // loaded program actually colouring pixels.
-#include "tests/media/gl_window.h"
+#include "tests/engine3d/gl_window3d.h"
 
 #include <SDL.h>
 
@@ -34,15 +34,11 @@ const char* kAttribFragment = "varying float v;\n"
                               "uniform float level;\n"
                               "void main() { gl_FragColor = vec4(v, level, 0.0, 1.0); }\n";
 
-class Shaders : public gltest::Window {
+class Shaders : public gltest::Window3D {
 public:
-    Dedudeve3D* r3d = nullptr;
     void SetUp() override
     {
-        gltest::Window::SetUp();
-        static Dedudeve3D* shared = nullptr;
-        if (!shared) shared = new Dedudeve3D(R);
-        r3d = shared;
+        gltest::Window3D::SetUp();
         ASSERT_NE(glCreateShaderObjectArb, nullptr) << "shader objects missing on this GL";
         Messages().clear();
     }

@@ -1,7 +1,7 @@
 // The 3D renderer on a real GL context: projection and viewport set-up,
 // culling, camera, lights, fog and the debug markers, checked through GL's
 // own state, feedback mode and pixels read back before the swap.
-#include "tests/media/gl_window.h"
+#include "tests/engine3d/gl_window3d.h"
 
 #include <cmath>
 #include <vector>
@@ -16,15 +16,11 @@ using namespace __VELTRIC__;
 
 double TanDeg(double d) { return std::tan(d * M_PI / 180.0); }
 
-class Render3D : public gltest::Window {
+class Render3D : public gltest::Window3D {
 public:
-    Dedudeve3D* r3d = nullptr;
     void SetUp() override
     {
-        gltest::Window::SetUp();
-        static Dedudeve3D* shared = nullptr;
-        if (!shared) shared = new Dedudeve3D(R);
-        r3d = shared;
+        gltest::Window3D::SetUp();
         for (int i = 0; i < 8; ++i) r3d->SpotLt(i, 0, 0, 0, 0, 0, 0, 0, 0, 0); // all lights off
         r3d->Fog(0xFFFFFFFF, 0, 0, 0);
     }

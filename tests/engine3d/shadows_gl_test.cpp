@@ -1,7 +1,7 @@
 // The shadow pass on a real GL context: volumes drawn into the stencil
 // buffer darken what lies in them when the pass ends, and the pass leaves
 // the 3D state as it found it.
-#include "tests/media/gl_window.h"
+#include "tests/engine3d/gl_window3d.h"
 
 #include <GL/glu.h>
 
@@ -15,15 +15,11 @@ namespace {
 using namespace __VELTRIC__;
 using mesh_test::Vtx;
 
-class Shadows : public gltest::Window {
+class Shadows : public gltest::Window3D {
 public:
-    Dedudeve3D* r3d = nullptr;
     void SetUp() override
     {
-        gltest::Window::SetUp();
-        static Dedudeve3D* shared = nullptr;
-        if (!shared) shared = new Dedudeve3D(R);
-        r3d = shared;
+        gltest::Window3D::SetUp();
         r3d->DoShadows(false);
         r3d->CullMode(0);
         glClearStencil(0);

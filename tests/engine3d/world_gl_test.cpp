@@ -2,7 +2,7 @@
 // (BMP first, PNG after the BMP reader refuses, names matched without
 // regard to case), each object is drawn with its own texture, and loading
 // the slot again deletes the textures.
-#include "tests/media/gl_window.h"
+#include "tests/engine3d/gl_window3d.h"
 
 #include <cmath>
 #include <cstdio>
@@ -44,15 +44,11 @@ fixtures::Bytes PlainPng(Rgb c)
     return fixtures::EncodePng(s);
 }
 
-class WorldGL : public gltest::Window {
+class WorldGL : public gltest::Window3D {
 public:
-    Dedudeve3D* r3d = nullptr;
     void SetUp() override
     {
-        gltest::Window::SetUp();
-        static Dedudeve3D* shared = nullptr;
-        if (!shared) shared = new Dedudeve3D(R);
-        r3d = shared;
+        gltest::Window3D::SetUp();
         for (int i = 0; i < 8; ++i) r3d->SpotLt(i, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         r3d->Fog(0xFFFFFFFF, 0, 0, 0);
     }
