@@ -146,47 +146,48 @@ void Dedudeve3D::SetShader(int slot)
     }
 }
 
+namespace {
+
+// The location of a named uniform or attribute in a program through the
+// given look-up, or -1, which is reported through cb as the "undefined ..."
+// line followed by the name.
+template <class Lookup>
+GLint NamedLocation(Lookup lookup, unsigned int program, char const* name, char const* undefinedLine,
+                    Dedudeve3D::ShaderErrorCallback cb)
+{
+    const GLint at = lookup(program, name);
+    if (at == -1 && cb) {
+        cb(undefinedLine);
+        cb(name);
+    }
+    return at;
+}
+
+} // namespace
+
 void Dedudeve3D::PutShaderUniform1f(char const* name, float value, ShaderErrorCallback cb)
 {
     if (!glGetUniformLocationArb || !glUniform1fArb || !ValidSlot(currentShader) || !name) return;
-    const GLint at = glGetUniformLocationArb(shaders[currentShader].program, name);
-    if (at == -1) {
-        if (cb) {
-            cb("undefined uniform:");
-            cb(name);
-        }
-        return;
-    }
-    glUniform1fArb(at, value);
+    const GLint at = NamedLocation(glGetUniformLocationArb, shaders[currentShader].program, name,
+                                   "undefined uniform:", cb);
+    if (at != -1) glUniform1fArb(at, value);
 }
 
 void Dedudeve3D::PutShaderUniform1i(char const* name, int value, ShaderErrorCallback cb)
 {
     if (!glGetUniformLocationArb || !glUniform1iArb || !ValidSlot(currentShader) || !name) return;
-    const GLint at = glGetUniformLocationArb(shaders[currentShader].program, name);
-    if (at == -1) {
-        if (cb) {
-            cb("undefined uniform:");
-            cb(name);
-        }
-        return;
-    }
-    glUniform1iArb(at, value);
+    const GLint at = NamedLocation(glGetUniformLocationArb, shaders[currentShader].program, name,
+                                   "undefined uniform:", cb);
+    if (at != -1) glUniform1iArb(at, value);
 }
 
 void Dedudeve3D::PutShaderAttrib1f(char const* name, float value, ShaderErrorCallback cb)
 {
     if (!glGetAttribLocationArb || !glVertexAttrib1fArb || !ValidSlot(currentShader) || !name)
         return;
-    const GLint at = glGetAttribLocationArb(shaders[currentShader].program, name);
-    if (at == -1) {
-        if (cb) {
-            cb("undefined attrib:");
-            cb(name);
-        }
-        return;
-    }
-    glVertexAttrib1fArb(static_cast<GLuint>(at), value);
+    const GLint at = NamedLocation(glGetAttribLocationArb, shaders[currentShader].program, name,
+                                   "undefined attrib:", cb);
+    if (at != -1) glVertexAttrib1fArb(static_cast<GLuint>(at), value);
 }
 
 void Dedudeve3D::FreeShader(int slot)
