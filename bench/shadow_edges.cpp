@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine3d/mesh_object.h"
+#include "tests/engine3d/reference_edges.h"
 
 namespace {
 
@@ -38,34 +39,7 @@ void Sheet(MeshObjectX& m, int side)
 // The adjacency rule pair by pair, as a yardstick.
 void DirectRule(const Queue<POLY_NODE>& v, std::vector<int>& nb)
 {
-    const int n = v.Count(), T = n / 3;
-    std::vector<int> id(n);
-    for (int i = 0; i < n; ++i) {
-        id[i] = i;
-        for (int j = 0; j < i; ++j) {
-            bool near = true;
-            for (int k = 0; k < 3; ++k)
-                near = near && std::fabs(double(v[j].pos[k]) - v[i].pos[k]) < 0.00001;
-            if (near) {
-                id[i] = j;
-                break;
-            }
-        }
-    }
-    nb.assign(3 * T, -1);
-    for (int a = 0; a + 1 < T; ++a)
-        for (int e = 0; e < 3; ++e) {
-            if (nb[3 * a + e] != -1) continue;
-            const int p = id[3 * a + e], q = id[3 * a + (e + 1) % 3];
-            for (int b = a + 1; b < T; ++b)
-                for (int f = 0; f < 3; ++f) {
-                    const int r = id[3 * b + f], s = id[3 * b + (f + 1) % 3];
-                    if ((p == r && q == s) || (p == s && q == r)) {
-                        nb[3 * a + e] = b;
-                        nb[3 * b + f] = a;
-                    }
-                }
-        }
+    nb = shadow_test::ReferenceNeighbours(v.Count(), [&](int i, int k) { return v[i].pos[k]; });
 }
 
 void BM_CreateEdges(benchmark::State& state)

@@ -10,6 +10,7 @@
 
 #include "engine3d/mesh_object.h"
 #include "tests/engine3d/mesh_fixture.h"
+#include "tests/engine3d/reference_edges.h"
 
 namespace {
 
@@ -34,39 +35,11 @@ std::vector<int> Neighbours(const MeshObjectX& m)
     return n;
 }
 
-// The adjacency rule written out directly: weld each corner to the first
-// earlier corner closer than 0.00001 on every axis, then join each edge
-// still alone with every matching edge of every later triangle.
 std::vector<int> ReferenceNeighbours(const std::vector<P>& v)
 {
-    const int n = static_cast<int>(v.size()), T = n / 3;
-    std::vector<int> id(n);
-    for (int i = 0; i < n; ++i) {
-        id[i] = i;
-        for (int j = 0; j < i; ++j) {
-            if (std::fabs(double(v[j].x) - v[i].x) < 0.00001 &&
-                std::fabs(double(v[j].y) - v[i].y) < 0.00001 &&
-                std::fabs(double(v[j].z) - v[i].z) < 0.00001) {
-                id[i] = j;
-                break;
-            }
-        }
-    }
-    std::vector<int> nb(3 * T, -1);
-    for (int a = 0; a + 1 < T; ++a)
-        for (int e = 0; e < 3; ++e) {
-            if (nb[3 * a + e] != -1) continue;
-            const int p = id[3 * a + e], q = id[3 * a + (e + 1) % 3];
-            for (int b = a + 1; b < T; ++b)
-                for (int f = 0; f < 3; ++f) {
-                    const int r = id[3 * b + f], s = id[3 * b + (f + 1) % 3];
-                    if ((p == r && q == s) || (p == s && q == r)) {
-                        nb[3 * a + e] = b;
-                        nb[3 * b + f] = a;
-                    }
-                }
-        }
-    return nb;
+    return shadow_test::ReferenceNeighbours(static_cast<int>(v.size()), [&](int i, int k) {
+        return k == 0 ? v[i].x : (k == 1 ? v[i].y : v[i].z);
+    });
 }
 
 // A tetrahedron whose faces are wound clockwise seen from outside, the
