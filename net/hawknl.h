@@ -23,8 +23,11 @@
 //   Nothing raises SIGPIPE.
 // - End of stream: nlRead returns -1 with NL_MESSAGE_END (268), also when the
 //   peer vanished in the middle of a packet; a reset connection gives -1 with
-//   NL_SOCK_DISCONNECT (263). A packet stream that loses its framing is
-//   unusable and reports NL_SOCK_DISCONNECT too.
+//   NL_SOCK_DISCONNECT (263). A packet stream that loses its framing (a
+//   header that does not start with 'N', 'L' or that announces more than
+//   NL_MAX_PACKET_LENGTH bytes) is unusable: the connection is shut down and
+//   nlRead fails with NL_PACKET_SYNC (278) from then on; callers treat it as
+//   a lost connection.
 // - nlInit and nlShutdown count: only the nlShutdown that brings the count to
 //   0 closes every socket and destroys every group.
 // - nlGetError is per thread and only meaningful after a call that failed.
@@ -62,13 +65,16 @@ typedef int NLsocket;
 #define NL_MAX_STRING_LENGTH 256
 #define NL_MAX_QUEUED_BYTES (1024 * 1024)
 
-// Error numbers (nlGetError).
+// Error numbers (nlGetError). They are the numbers of the network library
+// this layer replaces, which peers and game code compare with: they must not
+// move.
 #define NL_NO_ERROR 0
-#define NL_NO_NETWORK 257         // nlInit not called, or no network selected
-#define NL_OUT_OF_MEMORY 258
-#define NL_INVALID_ENUM 259       // unknown network, socket type or option
-#define NL_INVALID_SOCKET 260     // closed or unknown handle
-#define NL_INVALID_PORT 261
+#define NL_NO_NETWORK 256         // nlInit not called, or no network selected
+#define NL_OUT_OF_MEMORY 257
+#define NL_INVALID_ENUM 258       // unknown network, socket type or option
+#define NL_INVALID_SOCKET 259     // closed or unknown handle
+#define NL_INVALID_PORT 260
+#define NL_INVALID_TYPE 261
 #define NL_SYSTEM_ERROR 262       // the system call failed for another reason
 #define NL_SOCK_DISCONNECT 263    // connection reset or lost
 #define NL_NOT_LISTEN 264         // accept on a socket that does not listen
@@ -78,11 +84,15 @@ typedef int NLsocket;
 #define NL_MESSAGE_END 268        // the peer closed the stream
 #define NL_NULL_POINTER 269
 #define NL_INVALID_GROUP 270
-#define NL_BUFFER_SIZE 271        // packet longer than the reader's buffer (it is dropped)
-#define NL_PACKET_SIZE 272        // packet longer than NL_MAX_PACKET_LENGTH
-#define NL_WRONG_TYPE 273         // operation not possible on this kind of socket
-#define NL_CON_PENDING 274        // connect did not complete in time
-#define NL_QUEUE_FULL 275         // the peer does not take what is queued for it
+#define NL_BUFFER_SIZE 273        // packet longer than the reader's buffer (it is dropped)
+#define NL_PACKET_SIZE 274        // packet longer than NL_MAX_PACKET_LENGTH
+#define NL_WRONG_TYPE 275         // operation not possible on this kind of socket
+#define NL_CON_PENDING 276        // connect did not complete in time
+#define NL_PACKET_SYNC 278        // a packet stream lost its framing (the connection is lost)
+// The layer's own error, which that library does not have. Its error numbers
+// all lie between 256 and 299, so this one sits apart at 512, where no
+// caller can mistake it for one of them.
+#define NL_QUEUE_FULL 512         // the peer does not take what is queued for it
 
 struct NLaddress {
     std::uint8_t ip[4];

@@ -103,6 +103,18 @@ NLint TakePacketLocked(Socket& s, std::uint8_t* buffer, NLint nbytes)
     return len;
 }
 
+// A packet stream that lost its framing: nothing after this point can be
+// trusted, so the buffered bytes are dropped and the connection is shut down;
+// every later read fails with NL_PACKET_SYNC and the socket stays ready so
+// that its owner reads that error and lets the connection go.
+void LoseFraming(Socket& s)
+{
+    s.in.clear();
+    s.inStart = 0;
+    s.readError = NL_PACKET_SYNC;
+    shutdown(s.fd, SHUT_RDWR);
+}
+
 } // namespace
 
 Socket::~Socket()
@@ -178,20 +190,22 @@ bool PacketReadyLocked(Socket& s)
 {
     for (;;) {
         std::size_t avail = s.in.size() - s.inStart;
-        if (avail < 2)
-            return s.readError != 0;
         const std::uint8_t* f = s.in.data() + s.inStart;
-        if (f[0] != 'N' || f[1] != 'L') {
-            // The stream lost its framing: nothing after this can be trusted.
-            s.in.clear();
-            s.inStart = 0;
-            s.readError = NL_SOCK_DISCONNECT;
-            shutdown(s.fd, SHUT_RDWR);
+        // Each header byte is checked as soon as it arrives: a peer that
+        // sends one wrong byte and then waits is caught at once.
+        if ((avail >= 1 && f[0] != 'N') || (avail >= 2 && f[1] != 'L')) {
+            LoseFraming(s);
             return true;
         }
         if (avail < static_cast<std::size_t>(kFrameHeader))
             return s.readError != 0;
         std::size_t len = (static_cast<std::size_t>(f[2]) << 8) | f[3];
+        if (len > NL_MAX_PACKET_LENGTH) {
+            // No writer produces such a frame; waiting for its bytes would
+            // leave the socket silent for ever.
+            LoseFraming(s);
+            return true;
+        }
         if (len == 0) {
             s.inStart += kFrameHeader;
             CompactInput(s);

@@ -470,7 +470,8 @@ void RTHawkNetwork::Run()
                     continue;
                 // The error only means something after a failed read.
                 int e = nlGetError();
-                if (e != NL_MESSAGE_END && e != NL_SOCK_DISCONNECT)
+                // A stream that lost its framing is as good as lost.
+                if (e != NL_MESSAGE_END && e != NL_SOCK_DISCONNECT && e != NL_PACKET_SYNC)
                     continue;
                 nlGroupDeleteSocket(group, ready[i]);
                 nlClose(ready[i]);

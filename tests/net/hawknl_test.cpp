@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -171,7 +172,7 @@ TEST_F(Layer, EndsOfTheConnectionAreReportedByTheirErrors)
         {"orderly close", "", Close, NL_MESSAGE_END},
         {"vanishes mid-packet", std::string("NL\x00\x10" "abc", 7), Close, NL_MESSAGE_END},
         {"reset", "", Reset, NL_SOCK_DISCONNECT},
-        {"framing lost", "XYZW-not-a-frame", StayOpen, NL_SOCK_DISCONNECT},
+        {"framing lost", "XYZW-not-a-frame", StayOpen, NL_PACKET_SYNC},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,6 +196,88 @@ TEST_F(Layer, EndsOfTheConnectionAreReportedByTheirErrors)
         EXPECT_EQ(nlRead(s, b, sizeof b), NL_INVALID);
         EXPECT_EQ(nlGetError(), c.error);
         nlClose(s);
+    }
+}
+
+// Bytes a raw peer reads within ms (fewer when the connection ends first).
+std::string RecvUpTo(int fd, size_t n, int ms = 30000)
+{
+    std::string got;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char buf[65536];
+    while (got.size() < n && std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        ssize_t r = recv(fd, buf, std::min(sizeof buf, n - got.size()), 0);
+        if (r <= 0)
+            break;
+        got.append(buf, static_cast<size_t>(r));
+    }
+    return got;
+}
+
+TEST_F(Layer, BrokenFrameHeaderLosesTheConnection)
+{
+    struct Case {
+        const char* name;
+        std::string bytes; // what the peer sends after one good packet
+    };
+    const Case cases[] = {
+        {"announces one byte over the limit", std::string("NL\x40\x01", 4) + std::string(100, 'o')},
+        {"announces the largest length, all sent", std::string("NL\xff\xff", 4) + std::string(65535, 'o')},
+        {"wrong magic", std::string("XL\x00\x01z", 5)},
+        {"second magic byte wrong", std::string("NX\x00\x01z", 5)},
+        {"one wrong byte, then silence", "Q"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int fd;
+        NLsocket s = AcceptedPair(&fd);
+        NLint g = nlGroupCreate();
+        ASSERT_TRUE(nlGroupAddSocket(g, s));
+        ASSERT_TRUE(SendAll(fd, Frame("ok") + c.bytes));
+        NLsocket ready[2];
+        std::string got;
+        ASSERT_EQ(nlPollGroup(g, NL_READ_STATUS, ready, 2, 30000), 1);
+        ASSERT_EQ(ReadPacket(s, &got, 30000), 2) << "the packet before the break is delivered";
+        EXPECT_EQ(got, "ok");
+
+        // The break makes the socket ready (never silent), and every read it
+        // is ready for reports the lost framing (never ready with nothing).
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_EQ(nlPollGroup(g, NL_READ_STATUS, ready, 2, 30000), 1);
+            char buf[NL_MAX_PACKET_LENGTH];
+            EXPECT_EQ(nlRead(s, buf, sizeof buf), NL_INVALID);
+            EXPECT_EQ(nlGetError(), NL_PACKET_SYNC);
+        }
+        EXPECT_TRUE(PeerSeesEnd(fd)) << "the connection is shut down";
+        EXPECT_EQ(nlWrite(s, "x", 1), NL_INVALID);
+        nlClose(s);
+        EXPECT_EQ(nlPollGroup(g, NL_READ_STATUS, ready, 2, 0), 0);
+        nlGroupDestroy(g);
+    }
+}
+
+TEST_F(Layer, SmallestAndLargestPacketsPassBothWays)
+{
+    int fd;
+    NLsocket s = AcceptedPair(&fd);
+    for (size_t n : {size_t{1}, size_t{NL_MAX_PACKET_LENGTH}}) {
+        SCOPED_TRACE(n);
+        std::string payload(n, '\0');
+        for (size_t i = 0; i < n; ++i)
+            payload[i] = static_cast<char>(i * 7 + 1);
+
+        ASSERT_TRUE(SendAll(fd, Frame(payload)));
+        std::string got;
+        ASSERT_EQ(ReadPacket(s, &got, 30000), static_cast<NLint>(n));
+        EXPECT_TRUE(got == payload);
+
+        ASSERT_EQ(nlWrite(s, payload.data(), static_cast<NLint>(n)), static_cast<NLint>(n));
+        std::string wire = RecvUpTo(fd, n + 4);
+        ASSERT_EQ(wire.size(), n + 4);
+        EXPECT_TRUE(wire == Frame(payload)) << "'N', 'L', then the length big-endian, then the bytes";
     }
 }
 
@@ -400,6 +483,43 @@ TEST_F(Layer, ConnectToAClosedPortIsRefused)
     ASSERT_TRUE(nlStringToAddr(("127.0.0.1:" + std::to_string(FreePort())).c_str(), &a));
     EXPECT_FALSE(nlConnect(s, &a));
     EXPECT_EQ(nlGetError(), NL_CON_REFUSED);
+}
+
+TEST(LayerNumbers, ErrorNumbersAreTheOnesCallersCompareWith)
+{
+    struct Case {
+        const char* name;
+        NLint value;
+        NLint expected;
+    };
+    const Case cases[] = {
+        {"NL_NO_NETWORK", NL_NO_NETWORK, 256},
+        {"NL_OUT_OF_MEMORY", NL_OUT_OF_MEMORY, 257},
+        {"NL_INVALID_ENUM", NL_INVALID_ENUM, 258},
+        {"NL_INVALID_SOCKET", NL_INVALID_SOCKET, 259},
+        {"NL_INVALID_PORT", NL_INVALID_PORT, 260},
+        {"NL_INVALID_TYPE", NL_INVALID_TYPE, 261},
+        {"NL_SYSTEM_ERROR", NL_SYSTEM_ERROR, 262},
+        {"NL_SOCK_DISCONNECT", NL_SOCK_DISCONNECT, 263},
+        {"NL_NOT_LISTEN", NL_NOT_LISTEN, 264},
+        {"NL_CON_REFUSED", NL_CON_REFUSED, 265},
+        {"NL_NO_PENDING", NL_NO_PENDING, 266},
+        {"NL_BAD_ADDR", NL_BAD_ADDR, 267},
+        {"NL_MESSAGE_END", NL_MESSAGE_END, 268},
+        {"NL_NULL_POINTER", NL_NULL_POINTER, 269},
+        {"NL_INVALID_GROUP", NL_INVALID_GROUP, 270},
+        {"NL_BUFFER_SIZE", NL_BUFFER_SIZE, 273},
+        {"NL_PACKET_SIZE", NL_PACKET_SIZE, 274},
+        {"NL_WRONG_TYPE", NL_WRONG_TYPE, 275},
+        {"NL_CON_PENDING", NL_CON_PENDING, 276},
+        {"NL_PACKET_SYNC", NL_PACKET_SYNC, 278},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, c.expected) << c.name;
+    // The layer's own queue-full error lies outside the numbers the library
+    // uses, so it can never be read as one of them.
+    EXPECT_TRUE(NL_QUEUE_FULL < 256 || NL_QUEUE_FULL > 299) << NL_QUEUE_FULL;
+    EXPECT_EQ(NL_MAX_PACKET_LENGTH, 16384);
 }
 
 TEST(LayerAddress, TextFormsParseAndPrint)

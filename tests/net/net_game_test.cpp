@@ -313,6 +313,32 @@ TEST_F(Game, HostKeepsServingAValidGameWhateverAClientSends)
     EXPECT_EQ(S(NETPLAYERNAME_Str("104")), "carol");
 }
 
+TEST_F(Game, ClientWhoseStreamLosesItsFramingLeavesLikeALostOne)
+{
+    Host();
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("alice")), "101");
+    ASSERT_EQ(NETNUMPLAYERS(), 1);
+    const std::pair<const char*, std::string> breaks[] = {
+        {"header announces more than the largest packet", std::string("NL\x40\x01", 4) + std::string(64, 'o')},
+        {"header without its magic", std::string("XY\x00\x05hello", 9)},
+    };
+    std::string record(152, '\0');
+    std::memcpy(&record[10], "raw", 3);
+    for (const auto& b : breaks) {
+        SCOPED_TRACE(b.first);
+        int raw = RawConnect(port_);
+        ASSERT_GE(raw, 0);
+        ASSERT_TRUE(SendAll(raw, Wire(1, 152, 0, 0, record)));
+        ASSERT_TRUE(WaitUntil([] { return NETNUMPLAYERS() == 2; }, 30000));
+        // The connection stays open: only the broken stream tells the host.
+        ASSERT_TRUE(SendAll(raw, b.second));
+        EXPECT_TRUE(WaitUntil([] { return NETNUMPLAYERS() == 1; }, 30000)) << "its player is dropped";
+        EXPECT_TRUE(PeerSeesEnd(raw)) << "and its connection closed";
+        close(raw);
+    }
+    EXPECT_EQ(S(NETPLAYERNAME_Str("101")), "alice");
+}
+
 // ---- two processes -------------------------------------------------------
 
 // A line-based channel between the test and a forked peer.

@@ -94,6 +94,22 @@ inline void CloseWithReset(int fd)
     close(fd);
 }
 
+// True when the raw peer sees its connection end (orderly or by reset)
+// within ms.
+inline bool PeerSeesEnd(int fd, int ms = 30000)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char buf[256];
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        if (recv(fd, buf, sizeof buf, 0) <= 0)
+            return true;
+    }
+    return false;
+}
+
 // Writes s and a newline to a pipe or socket.
 inline void SendLine(int fd, const std::string& s)
 {
