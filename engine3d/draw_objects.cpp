@@ -107,14 +107,12 @@ void MeshObjectX::MakeCelShadeTexutre()
 {
     if (celTexture != 0) return;
     const int colourCount = colours.Count();
+    // One row per colour a point can name: the colour index is one byte, so
+    // no more than 256 rows are ever reached.
     int hc = 1;
     if (colourCount >= 2) {
-        if (colourCount > 16384) {
-            hc = colourCount;
-        } else {
-            hc = 2;
-            while (hc < colourCount) hc *= 2;
-        }
+        hc = 2;
+        while (hc < colourCount && hc < 256) hc *= 2;
     }
     celScale = 1.0f / static_cast<float>(hc);
 

@@ -2,6 +2,8 @@
 // per frame the dequantisation and five bytes per point), little-endian on
 // every host. Files are untrusted: every count is checked against the bytes
 // that follow before anything is reserved, and every index against its list.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,18 +115,23 @@ void MeshObject::SaveToMemory(Queue<std::uint8_t>& out) const
 
 bool MeshObject::Save(char const* file)
 {
-    std::remove(file);
+    // Only an old file (or a link) is removed first: remove() would also
+    // take away an empty directory or a device node of that name.
+    struct stat st;
+    if (lstat(file, &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) std::remove(file);
     std::FILE* f = fopen_case(file, "wb");
     if (!f) f = std::fopen(file, "wb");
-    if (!f) {
-        std::printf("can't write to file: %s\n", file);
-        return false;
+    bool ok = f != nullptr;
+    if (ok) {
+        Queue<std::uint8_t> bytes(4096, 4096);
+        SaveToMemory(bytes);
+        const std::size_t n = static_cast<std::size_t>(bytes.Count());
+        // A full disk may fail the write or only the flush at closing.
+        if (n > 0 && std::fwrite(bytes.Items(), 1, n, f) != n) ok = false;
+        if (std::fclose(f) != 0) ok = false;
     }
-    Queue<std::uint8_t> bytes(4096, 4096);
-    SaveToMemory(bytes);
-    if (bytes.Count() > 0) std::fwrite(bytes.Items(), 1, static_cast<std::size_t>(bytes.Count()), f);
-    std::fclose(f);
-    return true;
+    if (!ok) std::printf("can't write to file: %s\n", file);
+    return ok;
 }
 
 bool MeshObject::Load(char const* file, bool expand)

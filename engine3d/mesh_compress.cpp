@@ -78,6 +78,11 @@ std::uint8_t ColourIndex(Queue<std::uint32_t>& colours, std::uint32_t c)
     return static_cast<std::uint8_t>(best);
 }
 
+// Separators are the only points that are never drawn; white points
+// (0xFFFFFFFC) are drawn like coloured ones, so they take part in the
+// frame's range and are quantised like them.
+bool IsSeparator(std::uint32_t colour) { return colour > MESH_WHITE; }
+
 } // namespace
 
 void MeshObject::Compress()
@@ -95,7 +100,7 @@ void MeshObject::Compress()
         bool any = false;
         for (int i = 0; i < f.vertices.Count(); ++i) {
             const POLY_NODE& n = f.vertices[i];
-            if (n.colour >= MESH_WHITE) continue;
+            if (IsSeparator(n.colour)) continue;
             for (int a = 0; a < 3; ++a) {
                 if (!any || n.pos[a] < lo[a]) lo[a] = n.pos[a];
                 if (!any || n.pos[a] > hi[a]) hi[a] = n.pos[a];
@@ -120,7 +125,7 @@ void MeshObject::Compress()
             const POLY_NODE& vx = f.vertices[i];
             XPOLY_NODE p = {{0, 0, 0}, 0, 0, 0, 0};
             p.colour = ColourIndex(colours, vx.colour);
-            if (vx.colour < MESH_WHITE) {
+            if (!IsSeparator(vx.colour)) {
                 p.normal = static_cast<std::uint8_t>(MatchNormal(vx.normal[0], vx.normal[1], vx.normal[2]));
                 // In double precision, and the largest coordinate pinned to
                 // 255: single-precision rounding would leave it at 254. An
@@ -162,12 +167,17 @@ void MeshObject::AutoNormalsAfterCompression(bool normals, bool smooth, bool bas
     shared.reserve(static_cast<std::size_t>(frames[0].points.Count()) + 1);
     std::unordered_map<std::uint32_t, int> byKey;
     std::vector<int> sharedOf;
-    std::uint32_t mode = MESH_LIST;
-    float lastB1[3] = {0, 0, 0}, lastB2[3] = {0, 0, 0};
 
     for (int fi = 0; fi < frames.Count(); ++fi) {
         POLY_FRAME& f = frames[fi];
         const int n = f.points.Count();
+        // Every frame is a pose of its own: its corners, primitive mode and
+        // fallback basis start afresh, so no sum mixes faces of two frames
+        // (keys by point number or position repeat from frame to frame).
+        shared.clear();
+        byKey.clear();
+        std::uint32_t mode = MESH_LIST;
+        float lastB1[3] = {0, 0, 0}, lastB2[3] = {0, 0, 0};
         sharedOf.assign(static_cast<std::size_t>(n), 0);
         int k = 0, parity = 0;
         float pos[3][3];

@@ -61,9 +61,10 @@ float DDD_ascii::getflt(RTFileSystem& file)
         if (c == EOF) break;
         ++file.position;
         if (c == '#') {
-            // A comment runs to the end of its line (at most 512 characters)
-            // and separates tokens like a blank.
-            for (int n = 0; n < 512; ++n) {
+            // A comment runs to the end of its line, however long, and
+            // separates tokens like a blank: nothing of it may be read as
+            // numbers.
+            for (;;) {
                 int d = std::fgetc(file.file);
                 if (d == EOF) {
                     atEnd = true;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "media/gl_extensions.h"
@@ -23,34 +24,47 @@ bool g_reportNoShaderSupport = true;
 
 bool ValidSlot(int slot) { return static_cast<unsigned>(slot) < Dedudeve3D::kShaderCount; }
 
+// Largest shader source taken: real sources are a few kilobytes, and the
+// whole file is held in memory and handed to the compiler.
+constexpr std::size_t kMaxSourceBytes = 1u << 20;
+
+enum class Source { read, missing, unreadable };
+
 // Reads the whole of a source file, found through the data archive and the
-// case-insensitive lookup, into text (zero-terminated). False when it cannot
-// be opened or read; the opening failure is reported by the lookup itself.
-bool ReadSource(char const* name, std::vector<char>& text)
+// case-insensitive lookup, into text (zero-terminated). A name that matches
+// no file is missing (the lookup reports it); a file that exists but cannot
+// be opened or read to its end, or is larger than the limit, is unreadable.
+Source ReadSource(char const* name, std::vector<char>& text)
 {
     char path[4096];
     char const* use = FindDataFile(name, path, sizeof path) ? path : name;
     std::FILE* f = fopen_case(use, "rb");
-    if (!f) return false;
+    if (!f) {
+        std::vector<char> found(std::strlen(use) + 1);
+        return RTFileSystem::ResolveQuiet(use, found.data()) ? Source::unreadable : Source::missing;
+    }
     // Read in pieces: a stream's reported size is not trusted (a directory
     // opens and reports a size it cannot deliver).
     text.clear();
     char buf[16384];
     std::size_t got;
     bool ok = true;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    while (ok && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        if (text.size() + got > kMaxSourceBytes) {
+            ok = false;
+            break;
+        }
         try {
             text.insert(text.end(), buf, buf + got);
         } catch (...) {
             ok = false;
-            break;
         }
     }
     if (std::ferror(f)) ok = false;
     std::fclose(f);
-    if (!ok) return false;
+    if (!ok) return Source::unreadable;
     text.push_back('\0');
-    return true;
+    return Source::read;
 }
 
 // Deletes the three GL objects of a slot (each only when it exists).
@@ -103,10 +117,18 @@ bool Dedudeve3D::LoadShader(int slot, char const* vertexFile, char const* fragme
     DeleteSlotObjects(s);
 
     std::vector<char> text;
-    // Compiles one source into target; false only when it does not compile.
+    // Compiles one source into target; false when a named file exists but
+    // cannot be read whole, or when it does not compile. No name, or a name
+    // that matches no file, leaves target 0.
     auto compile = [&](char const* file, GLenum kind, std::uint32_t& target,
                        char const* failure) -> bool {
-        if (!file || !ReadSource(file, text)) return true;
+        if (!file) return true;
+        const Source got = ReadSource(file, text);
+        if (got == Source::missing) return true;
+        if (got == Source::unreadable) {
+            if (cb) cb(failure);
+            return false;
+        }
         target = glCreateShaderObjectArb(kind);
         const GLcharARB* src = text.data();
         glShaderSourceArb(target, 1, &src, nullptr);

@@ -30,13 +30,18 @@ double NumberOf(const RTini& ini, char const* section, char const* key)
     return v ? v->Number() : 0.0;
 }
 
-// A count from the file: fraction cut off, below 1 (or not a number) none,
-// above the limit the limit.
+// A count from the file: fraction cut off, below 1 (or not a number) none.
+// It is held to the number of keys the section holds: every entry names a
+// key of its own, so a larger count can only add entries that read
+// "NO_DATA", each costing a lookup and an object record.
 int CountOf(const RTini& ini, char const* section)
 {
     double d = NumberOf(ini, section, "count");
     if (!(d >= 1.0)) return 0;
-    if (d >= kMaxWorldEntries) return kMaxWorldEntries;
+    const RTini::Section* s = ini.FindSection(section);
+    int limit = s ? s->keys.Count() : 0;
+    if (limit > kMaxWorldEntries) limit = kMaxWorldEntries;
+    if (d >= limit) return limit;
     return static_cast<int>(d);
 }
 

@@ -30,7 +30,8 @@ struct WorldPlan {
 std::string WorldFolder(char const* file);
 
 // Reads the "textures" and "objects" sections of ini; a missing name reads
-// as "NO_DATA", a missing or negative count as 0.
+// as "NO_DATA", a missing or negative count as 0, and a count above the
+// number of keys its section holds as that number.
 void ReadWorldPlan(const RTini& ini, char const* file, WorldPlan& plan);
 
 } // namespace __VELTRIC__

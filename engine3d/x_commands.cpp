@@ -256,9 +256,12 @@ void X_WORLD2SCREEN(double x, double y, double z, double& sx, double& sy, double
 
 void X_SCREEN2WORLD(double sx, double sy, double sz, double& x, double& y, double& z)
 {
+    // The inverse of X_WORLD2SCREEN's "height - GL y": screen (sx, sy) lies
+    // in the pixel (floor sx, floor sy) counted from the top-left corner, as
+    // the x direction has no half-pixel shift either.
     const int height = __g_pRbow ? __g_pRbow->m_height : 0;
     float wx, wy, wz;
-    if (RTglu_UnProject(F(sx), F(height - 1 - sy), F(sz), &wx, &wy, &wz)) {
+    if (RTglu_UnProject(F(sx), F(height - sy), F(sz), &wx, &wy, &wz)) {
         x = wx;
         y = wy;
         z = wz;

@@ -247,6 +247,10 @@ TEST_F(DrawObjects, CelTextureSizeAndTexelsFollowRampAndColours)
         {0, 1, 64, 1},
         {200, 5, 512, 8},
         {16, 2, 64, 2},
+        // A point names its colour with one byte: never more than 256 rows.
+        {0, 256, 64, 256},
+        {0, 257, 64, 256},
+        {0, 1000000, 64, 256},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.ramp << " values, " << c.colours << " colours");
@@ -255,6 +259,7 @@ TEST_F(DrawObjects, CelTextureSizeAndTexelsFollowRampAndColours)
         gCelShadeDate.Clear();
         if (c.ramp > 0) r3d->SetCelShades(ramp.data(), c.ramp);
         MeshObjectX o;
+        ASSERT_TRUE(o.colours.AllocAtLeast(c.colours));
         for (int i = 0; i < c.colours; ++i) o.colours.Push(i == 2 ? MESH_WHITE : 0x000000FFu);
         o.MakeCelShadeTexutre();
         ASSERT_NE(o.celTexture, 0u);

@@ -4,6 +4,7 @@
 #include "tests/engine3d/gl_window3d.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -115,6 +116,46 @@ TEST_F(Shaders, SlotsOutsideTheTableAndMissingFilesMakeNoProgram)
         EXPECT_EQ(r3d->shaders[slot].fragmentShader, 0u);
     }
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Shaders, NamedFilesThatCannotBeReadWholeFail)
+{
+    const std::string good = Source("good.vs", kVertex), goodF = Source("good.fs", kFragment);
+    // Opens as a stream on Linux, but no byte of it can be read.
+    const std::string dir = Path("folder.glsl");
+    mkdir(dir.c_str(), 0755);
+    // Valid sources padded with comment lines to the limit and one byte past.
+    auto padded = [&](const std::string& name, size_t size) {
+        std::string text = kVertex;
+        while (text.size() < size) text += "// " + std::string(60, 'x') + "\n";
+        text.resize(size - 1);
+        text += "\n";
+        return Source(name, text.c_str());
+    };
+    const std::string atLimit = padded("limit.vs", 1u << 20), beyond = padded("beyond.vs", (1u << 20) + 1);
+    struct Case {
+        const char* what;
+        std::string vertex, fragment;
+        bool ok;
+        const char* message; // the only message expected, or null for none
+    } cases[] = {
+        {"directory as vertex shader", dir, goodF, false, "vertex shader failed"},
+        {"directory as fragment shader", good, dir, false, "fragment shader failed"},
+        {"one byte above 1 MiB", beyond, goodF, false, "vertex shader failed"},
+        {"exactly 1 MiB", atLimit, goodF, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Messages().clear();
+        EXPECT_EQ(r3d->LoadShader(22, c.vertex.c_str(), c.fragment.c_str(), Collect), c.ok);
+        if (c.message) {
+            ASSERT_EQ(Messages().size(), 1u);
+            EXPECT_EQ(Messages()[0], c.message);
+        } else {
+            EXPECT_TRUE(Messages().empty());
+            EXPECT_NE(r3d->shaders[22].program, 0u);
+        }
+    }
 }
 
 TEST_F(Shaders, FailuresReportTheGLLogThenTheStep)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "engine3d/mesh_object.h"
 #include "mesh_fixture.h"
@@ -70,6 +71,27 @@ TEST(MeshCompress, MoreColoursThanAnIndexHoldsNeverWrapOntoASeparator)
     EXPECT_EQ(got & 0xFF0000u, 0u);
 }
 
+TEST(MeshCompress, WhitePointsAreQuantisedLikeColouredOnes)
+{
+    MeshObjectX m;
+    // The white corners lie beyond the coloured ones on every axis, and one
+    // carries its own normal; the separator's position stays out of range.
+    BuildCompressed(m, {Vtx(50, 50, 50, MESH_LIST), Vtx(-2, 0, 0, 0x0000FF), Vtx(4, 1, 0, MESH_WHITE, 1, 0, 0),
+                        Vtx(0, 3, -2, MESH_WHITE)});
+    const POLY_FRAME& f = m.frames[0];
+    EXPECT_FLOAT_EQ(f.scale[0], 6.0f / 255.0f);
+    EXPECT_FLOAT_EQ(f.scale[1], 3.0f / 255.0f);
+    EXPECT_FLOAT_EQ(f.scale[2], 2.0f / 255.0f);
+    EXPECT_EQ(f.points[2].normal, 52); // (1, 0, 0)
+    m.PrepareTriangles();
+    ASSERT_EQ(m.firstFrameTriangles.Count(), 3);
+    const float want[3][3] = {{-2, 0, 0}, {4, 1, 0}, {0, 3, -2}};
+    for (int k = 0; k < 3; ++k)
+        for (int a = 0; a < 3; ++a)
+            EXPECT_NEAR(m.firstFrameTriangles[k].pos[a], want[k][a], f.scale[a]) << "corner " << k << " axis " << a;
+    EXPECT_EQ(m.firstFrameTriangles[1].r, 1.0f); // still drawn white
+}
+
 TEST(MeshCompress, NormalTableMatch)
 {
     for (int i = 0; i < MESH_NORMAL_COUNT; ++i) {
@@ -127,6 +149,57 @@ TEST(MeshAutoNormals, SmoothSharesCornersByPosition)
             const float* n = gAvertexnormals[f.points[1].normal];
             EXPECT_LT(n[1], -0.4f);
             EXPECT_LT(n[2], -0.4f);
+        }
+    }
+}
+
+TEST(MeshAutoNormals, EachFrameGetsTheNormalsOfItsOwnFaces)
+{
+    // Normal-table entries of the three axes the faces below face.
+    constexpr int kMinusZ = 84, kPlusY = 32, kMinusY = 104;
+    struct Case {
+        const char* name;
+        std::vector<std::vector<POLY_NODE>> frames;
+        bool smooth;
+        std::vector<std::vector<int>> normals; // per frame and point; -1 not checked
+    } cases[] = {
+        // One triangle turned by 90 degrees about x from frame to frame: the
+        // keys (point number, or the quantised position of A and B) repeat.
+        {"turned triangle",
+         {{Vtx(0, 0, 0, MESH_LIST), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 1, 0)},
+          {Vtx(0, 0, 0, MESH_LIST), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 0, 1)},
+          {Vtx(0, 0, 0, MESH_LIST), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 0, -1)}},
+         false,
+         {{-1, kMinusZ, kMinusZ, kMinusZ}, {-1, kPlusY, kPlusY, kPlusY}, {-1, kMinusY, kMinusY, kMinusY}}},
+        {"turned triangle, smooth",
+         {{Vtx(0, 0, 0, MESH_LIST), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 1, 0)},
+          {Vtx(0, 0, 0, MESH_LIST), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 0, 1)}},
+         true,
+         {{-1, kMinusZ, kMinusZ, kMinusZ}, {-1, kPlusY, kPlusY, kPlusY}}},
+        // A frame without a leading separator is a triangle list, whatever
+        // mode the frame before it ended in (here a strip).
+        {"mode of the frame before",
+         {{Vtx(0, 0, 0, MESH_STRIP), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 1, 0), Vtx(1, 1, 0), Vtx(2, 1, 0),
+           Vtx(2, 2, 0)},
+          {Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 1, 0), Vtx(0, 0, 0), Vtx(1, 0, 0), Vtx(0, 0, 1)}},
+         false,
+         {{-1, -1, -1, -1, -1, -1, -1}, {kMinusZ, kMinusZ, kMinusZ, kPlusY, kPlusY, kPlusY}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeshObjectX m;
+        for (const auto& vs : c.frames) {
+            ASSERT_TRUE(m.frames.Push(POLY_FRAME()));
+            for (const POLY_NODE& n : vs) m.frames[m.frames.Count() - 1].vertices.Push(n);
+        }
+        m.Compress();
+        m.AutoNormalsAfterCompression(true, c.smooth, false);
+        for (size_t fi = 0; fi < c.normals.size(); ++fi) {
+            for (size_t i = 0; i < c.normals[fi].size(); ++i) {
+                if (c.normals[fi][i] < 0) continue;
+                EXPECT_EQ(m.frames[static_cast<int>(fi)].points[static_cast<int>(i)].normal, c.normals[fi][i])
+                    << "frame " << fi << " point " << i;
+            }
         }
     }
 }

@@ -2,6 +2,10 @@
 // the text grammar with its comments.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -247,6 +251,46 @@ TEST(MeshBinary, MissingFileAndUnwritableFile)
     EXPECT_NE(out.find("can't write to file: " + unwritable + "\n"), std::string::npos) << out;
 }
 
+TEST(MeshBinary, FailedWritesAndClosesAreReported)
+{
+    MeshObjectX m;
+    BuildCompressed(m, {Vtx(0, 0, 0, MESH_FAN), Vtx(-1, 2, 3, 0x000000FF), Vtx(4, 5, 6, 0x0000FF00),
+                        Vtx(7, -8, 9, 0x000000FF)});
+    const std::string dir = TempPath("save_into_dir");
+    std::remove(dir.c_str());
+    ASSERT_EQ(mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST, true);
+    struct Case {
+        const char* what;
+        std::string path;
+        mode_t type; // what the name must still be afterwards
+    } cases[] = {
+        {"a full device", "/dev/full", S_IFCHR},
+        {"an empty directory", dir, S_IFDIR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct stat st;
+        ASSERT_EQ(stat(c.path.c_str(), &st), 0) << c.path;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(m.Save(c.path.c_str()));
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("can't write to file: " + c.path + "\n"), std::string::npos) << out;
+        ASSERT_EQ(stat(c.path.c_str(), &st), 0) << "the name is gone";
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+    }
+    rmdir(dir.c_str());
+
+    // A file that can be written still is, replacing the old one.
+    const std::string file = TempPath("save_ok.ddd");
+    WriteText(file, "old contents that are longer than nothing");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(m.Save(file.c_str()));
+    testing::internal::GetCapturedStdout();
+    Queue<std::uint8_t> bytes;
+    m.SaveToMemory(bytes);
+    EXPECT_EQ(ReadFile(file), std::vector<unsigned char>(bytes.Items(), bytes.Items() + bytes.Count()));
+}
+
 // The text example: a red textured triangle in one frame.
 const char kTriangle[] = "DDDA 1.1\n3  0 0  1 0  0 1\n1  255 0 0  3  0 0  1 1  2 2\n"
                          "1  3  0 0 0 0 0 1  1 0 0 0 0 1  0 1 0 0 0 1\n";
@@ -327,6 +371,30 @@ TEST(MeshText, CommentsSeparateTokens)
     EXPECT_EQ(f.vertices[0].nx, 1.0f);
     EXPECT_EQ(f.vertices[1].x, 2.0f);
     EXPECT_EQ(f.vertices[1].nx, 0.0f);
+}
+
+TEST(MeshText, CommentsOfAnyLengthEndAtTheLineFeed)
+{
+    // The comment is made of numbers, so any part of it that were parsed
+    // would add faces and vertices.
+    for (size_t length : {10u, 511u, 512u, 513u, 600u, 5000u}) {
+        for (const char* end : {"\n", "\r\n"}) {
+            SCOPED_TRACE(testing::Message() << length << " characters, end " << (end[1] ? "CR LF" : "LF"));
+            std::string comment = "#";
+            while (comment.size() < length) comment += " 3 1 2 3";
+            comment.resize(length);
+            Parsed p;
+            ParseText(p, "DDDA 1.1 0 " + comment + end + "1  255 0 0  3  0 0  1 0  2 0  " + comment + end +
+                             "1 3  0 0 0 0 0 1  1 0 0 0 0 1  0 1 0 0 0 1 " + comment);
+            ASSERT_TRUE(p.ok);
+            ASSERT_EQ(p.reader.faces.Count(), 1);
+            EXPECT_EQ(p.reader.faces[0].r, 255);
+            ASSERT_EQ(p.reader.frames.Count(), 1);
+            ASSERT_EQ(p.reader.frames[0].vertices.Count(), 3);
+            EXPECT_EQ(p.reader.frames[0].vertices[1].x, 1.0f);
+            EXPECT_EQ(p.reader.frames[0].vertices[2].y, 1.0f);
+        }
+    }
 }
 
 TEST(MeshText, FacesBecomeFansOfTheirCorners)

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -89,18 +90,23 @@ TEST(WorldPlan, TextureNumbersCountFromOne)
 
 TEST(WorldPlan, CountsFromTheFileAreBounded)
 {
+    // Every section below holds five keys: its count and four more.
     struct {
         const char* count;
         size_t want;
     } cases[] = {
-        {"", 0}, {"-3", 0}, {"0.5", 0}, {"abc", 0}, {"2.9", 2},
-        {"1e300", static_cast<size_t>(kMaxWorldEntries)},
-        {"99999999999", static_cast<size_t>(kMaxWorldEntries)},
+        {"", 0}, {"-3", 0}, {"0.5", 0}, {"abc", 0}, {"2.9", 2}, {"5", 5}, {"6", 5},
+        {"1e300", 5}, {"99999999999", 5}, {"1e12", 5},
     };
     for (const auto& c : cases) {
-        Plan p(std::string("[textures]\ncount=") + c.count + "\n");
+        Plan p(std::string("[textures]\ncount=") + c.count + "\n1=a.png\n2=b.png\nx=1\ny=2\n" +
+               "[objects]\n1=a.ddd\n1ta=1\n1tb=1\n2=b.ddd\ncount=" + c.count + "\n");
         EXPECT_EQ(p.plan.textures.size(), c.want) << c.count;
+        EXPECT_EQ(p.plan.objects.size(), c.want) << c.count;
     }
+    // Keys of a later section of the same name are not the first section's.
+    Plan p("[textures]\ncount=1e12\n1=a.png\n[TEXTURES]\n2=b.png\n3=c.png\n4=d.png\n");
+    EXPECT_EQ(p.plan.textures.size(), 2u);
 }
 
 TEST(WorldPlan, FolderIsCutAfterTheLastSeparatorOfEitherKind)
@@ -145,6 +151,30 @@ TEST_F(Slots, WorldIsRecognisedByItsFirstBytesAndLoadsObjectsFromItsFolder)
     EXPECT_EQ(w.isWorld, 0);
     ASSERT_EQ(w.objects.Count(), 1);
     EXPECT_EQ(Triangles(w), 1);
+}
+
+TEST_F(Slots, WorldClaimingAHugeCountLoadsOnlyWhatItNames)
+{
+    const std::string sub = Dir() + "/huge";
+    mkdir(sub.c_str(), 0755);
+    WriteText(sub + "/tri.txt", kTriangle);
+    // Thirteen lines that claim a million million textures and objects.
+    WriteText(sub + "/huge.ddw", ";DDW huge\n[textures]\ncount=1000000000000\n1=none.bmp\n"
+                                 "[objects]\ncount=1000000000000\n1=tri.txt\n1ta=1\n1tb=1\n"
+                                 "2=tri.txt\n3=tri.txt\n4=tri.txt\n; end\n");
+    const auto start = std::chrono::steady_clock::now();
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(r->LoadObject((sub + "/huge.ddw").c_str(), 12));
+    const std::string out = testing::internal::GetCapturedStdout();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0);
+    const X_WORLD& w = r->slots[12];
+    EXPECT_EQ(w.textures.Count(), 2); // the count and one name
+    ASSERT_EQ(w.objects.Count(), 7);  // the count and six more keys
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Triangles(w, i), 1) << i;
+    size_t noData = 0;
+    for (size_t at = out.find("NO_DATA"); at != std::string::npos; at = out.find("NO_DATA", at + 1)) ++noData;
+    EXPECT_LT(noData, 50u) << out.substr(0, 2000); // a few lines for each of four missing names
 }
 
 TEST_F(Slots, MissingOrEmptyFilesLeaveTheSlotEmpty)

@@ -189,6 +189,62 @@ TEST_F(XCommandsGL, ProjectionsGoBothWaysAndLeaveOutputsOnFailure)
     EXPECT_EQ(sz, 7);
 }
 
+TEST_F(XCommandsGL, WorldToScreenAndBackReturnsThePointAcrossTheWholeWindow)
+{
+    // A grid of points from edge to edge of the view on planes before,
+    // through and behind the camera's target (45 degrees over the height).
+    const double halfTan = std::tan(22.5 * std::acos(-1.0) / 180.0);
+    int checked = 0;
+    for (double z : {3.0, 0.0, -5.0}) {
+        const double halfH = (5.0 - z) * halfTan, halfW = halfH * W / H;
+        for (int i = 0; i <= 8; ++i) {
+            for (int j = 0; j <= 8; ++j) {
+                const double x = halfW * (i / 4.0 - 1.0), y = halfH * (j / 4.0 - 1.0);
+                SCOPED_TRACE(testing::Message() << "(" << x << ", " << y << ", " << z << ")");
+                double sx = -1, sy = -1, sz = -1;
+                X_WORLD2SCREEN(x, y, z, sx, sy, sz);
+                EXPECT_NEAR(sx, W * i / 8.0, 1e-3);
+                EXPECT_NEAR(sy, H - H * j / 8.0, 1e-3); // counted down from the top
+                double bx = 1e9, by = 1e9, bz = 1e9;
+                X_SCREEN2WORLD(sx, sy, sz, bx, by, bz);
+                EXPECT_NEAR(bx, x, 1e-4);
+                EXPECT_NEAR(by, y, 1e-4);
+                EXPECT_NEAR(bz, z, 1e-4);
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 3 * 81);
+}
+
+TEST_F(XCommandsGL, ScreenPositionsNameThePixelsPointsAreDrawnIn)
+{
+    // A point is drawn in the pixel (floor sx, floor sy) of its screen
+    // position, counted from the top-left corner, both ways.
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_POINT_SMOOTH);
+    glDisable(GL_FOG);
+    glPointSize(1);
+    const int pixels[][2] = {{0, 0}, {W - 1, 0}, {0, H - 1}, {W - 1, H - 1}, {W / 2, H / 2}, {123, 77}};
+    for (const auto& px : pixels) {
+        SCOPED_TRACE(testing::Message() << "pixel " << px[0] << ", " << px[1]);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        double x = 0, y = 0, z = 0;
+        X_SCREEN2WORLD(px[0] + 0.5, px[1] + 0.5, 0.5, x, y, z);
+        glColor3ub(255, 255, 255);
+        glBegin(GL_POINTS);
+        glVertex3d(x, y, z);
+        glEnd();
+        EXPECT_EQ(Read(px[0], px[1]), (Rgb{255, 255, 255}));
+        EXPECT_EQ(Count([](Rgb c) { return c.r > 0; }), 1);
+        double sx = 0, sy = 0, sz = 0;
+        X_WORLD2SCREEN(x, y, z, sx, sy, sz);
+        EXPECT_NEAR(sx, px[0] + 0.5, 1e-3);
+        EXPECT_NEAR(sy, px[1] + 0.5, 1e-3);
+    }
+}
+
 TEST_F(XCommandsGL, CollisionCommandsAnswerAndDrawTheirOutcomeInDebugMode)
 {
     BuildSquare(20);
