@@ -71,11 +71,37 @@ float ColumnLength(const float* m, int c)
                      m[4 * c + 2] * m[4 * c + 2]);
 }
 
+// True when some column of m's upper 3 x 3 is not of unit length.
+bool Scales(const float* m)
+{
+    for (int c = 0; c < 3; ++c)
+        if (std::fabs(ColumnLength(m, c) - 1.0f) > 1e-4f) return true;
+    return false;
+}
+
 // p mapped by the inverse of m taken as a rigid transform: R^T (p - t).
 void InverseRigid(const float* m, const float* p, float* out)
 {
     const float d[3] = {p[0] - m[12], p[1] - m[13], p[2] - m[14]};
     for (int i = 0; i < 3; ++i) out[i] = Dot(m + 4 * i, d);
+}
+
+// p mapped by the inverse of the model matrix m, scaling included, so that
+// m maps the result back onto p. A matrix without an inverse (a scaling of
+// 0) falls back to the rigid inverse.
+void InverseAffine(const float* m, const float* p, float* out)
+{
+    float inv[16];
+    if (!Mat4Invert(m, inv)) {
+        InverseRigid(m, p, out);
+        return;
+    }
+    const float in[4] = {p[0], p[1], p[2], 1.0f};
+    float r[4];
+    Mat4Transform(inv, in, r);
+    // A free matrix may carry a projective row: back to w = 1.
+    const float w = r[3] != 0.0f ? r[3] : 1.0f;
+    for (int i = 0; i < 3; ++i) out[i] = r[i] / w;
 }
 
 // The GL texture of texture number t as the 2D renderer's texture state
@@ -267,9 +293,11 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     const float centre[4] = {A.centre[0], A.centre[1], A.centre[2], 1.0f};
     float m[4];
     Mat4Transform(Mc, centre, m);
+    // The sphere grows with the largest axis scale, so that a scaled object
+    // is only culled when all of it lies outside.
     float scale = 1.0f;
     if (!UpperIsIdentity(Mc))
-        scale = std::min({ColumnLength(Mc, 0), ColumnLength(Mc, 1), ColumnLength(Mc, 2)});
+        scale = std::max({ColumnLength(Mc, 0), ColumnLength(Mc, 1), ColumnLength(Mc, 2)});
     const float radius = A.radius * scale;
     for (int k = 0; k < 6; ++k) {
         const float* pl = frustum[k];
@@ -308,7 +336,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
         if (a == 0) buffer = &O.staticBuffer;
         perVertex = false;
     } else if (effectOn) {
-        InverseRigid(Mc, effectLight, Lo);
+        InverseAffine(Mc, effectLight, Lo);
         if (effectMode == 3) {
             glPushMatrix();
             BuildMatrix();
@@ -443,9 +471,14 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     glPushMatrix();
     BuildMatrix();
     glMultMatrixf(Mc);
+    // A scaling of the model matrix scales the normals with it; lighting
+    // and sphere mapping need them of unit length again.
+    bool normalise = false;
     if (lightMask != 0 || sphereMapping != 0) {
         glEnableClientState(GL_NORMAL_ARRAY);
         glNormalPointer(GL_FLOAT, kStride, at(kOffNormal));
+        normalise = Scales(Mc) && glIsEnabled(GL_NORMALIZE) == GL_FALSE;
+        if (normalise) glEnable(GL_NORMALIZE);
     }
     if (sphereMapping) {
         glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
@@ -455,6 +488,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     }
 
     glDrawArrays(GL_TRIANGLES, 0, N);
+    if (normalise) glDisable(GL_NORMALIZE);
 
     if (sphereMapping) {
         glDisable(GL_TEXTURE_GEN_S);

@@ -118,9 +118,21 @@ MeshObjectX& MeshObjectX::operator=(const MeshObjectX& o)
     return *this;
 }
 
+void MeshObjectX::DropStaticBuffer()
+{
+    if (staticBuffer && glDeleteBuffersArb) {
+        GLuint id = staticBuffer;
+        glDeleteBuffersArb(1, &id);
+    }
+    staticBuffer = 0;
+}
+
 void MeshObjectX::PrepareTriangles()
 {
     if (frames.Count() == 0) return;
+    // The still frame's buffer holds the vertices of the last preparation
+    // (normals included); the next draw loads the new ones.
+    DropStaticBuffer();
     for (int fi = 0; fi < frames.Count(); ++fi) {
         POLY_FRAME& f = frames[fi];
         f.triangles.Clear();
@@ -203,16 +215,10 @@ void MeshObjectX::Clear(bool free)
     MeshObject::Clear(free);
     EmptyQueue(edges, free);
     EmptyQueue(silhouette, free);
-    if (glDeleteBuffersArb) {
-        GLuint id;
-        if (staticBuffer) {
-            id = staticBuffer;
-            glDeleteBuffersArb(1, &id);
-        }
-        if (streamBuffer) {
-            id = streamBuffer;
-            glDeleteBuffersArb(1, &id);
-        }
+    DropStaticBuffer();
+    if (glDeleteBuffersArb && streamBuffer) {
+        GLuint id = streamBuffer;
+        glDeleteBuffersArb(1, &id);
     }
     if (celTexture) {
         GLuint id = celTexture;

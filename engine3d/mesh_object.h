@@ -146,6 +146,11 @@ public:
     float celScale = 1.0f;
     Queue<MESH_EDGE> edges{128, 512};
     Queue<std::uint8_t> silhouette{128, 512};
+
+private:
+    // Deletes the still frame's vertex buffer (when the GL has buffer
+    // objects) and sets its id to 0.
+    void DropStaticBuffer();
 };
 
 // One object slot of the 3D renderer.

@@ -270,11 +270,25 @@ void MeshObjectX::DrawInfiniteShadowVolume(POLY_NODE* V, float* L, bool caps)
     const int T = V ? std::min(silhouette.Count(), UsableTriangles(*this, V)) : 0;
     if (!V || !L || T == 0 || edges.Count() < 3 * T) return;
 
+    // The face culling the program chose, put back once the volume is in
+    // the stencil buffer.
+    const GLboolean cullWasOn = glIsEnabled(GL_CULL_FACE);
+    GLint frontWas = GL_CCW, cullFaceWas = GL_BACK;
+    glGetIntegerv(GL_FRONT_FACE, &frontWas);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cullFaceWas);
+
     glDisable(GL_CULL_FACE);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    glDepthFunc(GL_LEQUAL);
+    // Only volume faces strictly in front of what the pixel shows count, so
+    // the lit faces of the caster itself, where the front cap lies, are not
+    // counted as inside its own shadow.
+    glDepthFunc(GL_LESS);
     glStencilFunc(GL_ALWAYS, 0, 0xFFFFFFFFu);
+    // The light-facing triangles are wound clockwise seen from the light,
+    // and the sides and the far cap follow them: the volume's outside is its
+    // clockwise side, whatever front face the program draws with.
+    glFrontFace(GL_CW);
 
     for (int pass = 0; pass < 2; ++pass) {
         // Front faces of the volume count up, back faces count down.
@@ -305,7 +319,11 @@ void MeshObjectX::DrawInfiniteShadowVolume(POLY_NODE* V, float* L, bool caps)
 
         if (caps) {
             // Light-facing triangles close the volume in front, the others
-            // projected to infinity close it behind.
+            // projected to infinity close it behind. The front cap is pushed
+            // a little away from the eye, so that where the caster itself was
+            // drawn it lies behind the stored depth and is not counted.
+            glEnable(GL_POLYGON_OFFSET_FILL);
+            glPolygonOffset(1.0f, 4.0f);
             glBegin(GL_TRIANGLES);
             for (int t = 0; t < T; ++t) {
                 for (int k = 0; k < 3; ++k) {
@@ -317,9 +335,17 @@ void MeshObjectX::DrawInfiniteShadowVolume(POLY_NODE* V, float* L, bool caps)
                 }
             }
             glEnd();
+            glPolygonOffset(0.0f, 0.0f);
+            glDisable(GL_POLYGON_OFFSET_FILL);
         }
     }
     glDepthFunc(GL_LESS);
+    glFrontFace(static_cast<GLenum>(frontWas));
+    glCullFace(static_cast<GLenum>(cullFaceWas));
+    if (cullWasOn)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
 }
 
 } // namespace __VELTRIC__

@@ -128,7 +128,8 @@ TEST_F(DrawObjects, SpheresOutsideAPlaneAreCulledBeforeAnyUpload)
     } cases[] = {
         {{1, 1, 1}, -4.0f, 4.0f, false},   // exactly -radius from the left plane
         {{1, 1, 1}, -3.99f, 4.0f, true},
-        {{1, 1, 5}, -3.0f, 2.0f, false},   // the smallest axis scale counts
+        {{1, 1, 5}, -3.0f, 2.0f, true},    // the largest axis scale counts: radius 10
+        {{1, 1, 5}, -10.0f, 2.0f, false},  // ... and no more than it
         {{2, 2, 2}, -1.5f, 2.0f, true},    // centre at -3, radius scaled to 4
         {{2, 2, 2}, -2.0f, 2.0f, false},   // centre at -4
     };

@@ -6,3 +6,8 @@ veltric_gtest(engine3d_shadows_gl_test LABELS gl
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/shadows_gl_test.cpp
   ENV SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
   TIMEOUT 120)
+# A lit scene with a shadow drawn through the 3D commands at every cull mode.
+veltric_gtest(engine3d_shadow_scene_gl_test LABELS gl
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/shadow_scene_gl_test.cpp
+  ENV SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+  TIMEOUT 120)
