@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "media/dxinput.h"
 #include "runtime/filesystem.h"
@@ -22,6 +23,9 @@ double gMusicVolume = -1.0;
 Mix_Music* g_pMixMusic = nullptr;
 
 namespace {
+
+// The largest sound effect file LOADSOUND reads.
+constexpr off_t kMaxSoundFileBytes = off_t(256) << 20;
 
 // Longest file name PLAYMUSIC accepts; a longer one counts as not found.
 constexpr std::size_t kMusicNameRoom = 1024;
@@ -62,15 +66,25 @@ Mix_MusicType TypeByExtension(const char* name)
 }
 
 // The mixer takes any stream it is told is MP3 as one, reports success and
-// plays silence. An MP3 file starts with an ID3 tag or has an MPEG audio
-// frame header near its start; without either the file cannot be decoded.
-// Reads from the start of f and leaves it there.
+// plays silence. An MP3 file has an MPEG audio frame header near its start,
+// or right after the ID3 tag it may start with; without one the file cannot
+// be decoded. Reads from f and leaves it at its start.
 bool LooksLikeMp3(FILE* f)
 {
     unsigned char b[4096];
-    std::size_t n = std::fread(b, 1, sizeof b, f);
+    std::size_t n = std::fread(b, 1, 10, f);
+    off_t start = 0;
+    if (n == 10 && b[0] == 'I' && b[1] == 'D' && b[2] == '3') {
+        // The tag's size: 28 bits, 7 in each byte; a footer adds 10 bytes.
+        if ((b[6] | b[7] | b[8] | b[9]) & 0x80) {
+            std::rewind(f);
+            return false;
+        }
+        start = 10 + (off_t(b[6]) << 21 | off_t(b[7]) << 14 | off_t(b[8]) << 7 | off_t(b[9])) +
+                ((b[5] & 0x10) ? 10 : 0);
+    }
+    n = fseeko(f, start, SEEK_SET) == 0 ? std::fread(b, 1, sizeof b, f) : 0;
     std::rewind(f);
-    if (n >= 3 && b[0] == 'I' && b[1] == 'D' && b[2] == '3') return true;
     for (std::size_t i = 0; i + 3 < n; ++i) {
         if (b[i] != 0xFF || (b[i + 1] & 0xE0) != 0xE0) continue;
         int version = (b[i + 1] >> 3) & 3, layer = (b[i + 1] >> 1) & 3;
@@ -149,6 +163,12 @@ int SFXSoundBuffer::Load(SFXSound*, const char* file, int)
     // The name resolved as every loader resolves it, regular files only.
     FILE* f = fopen_case(file, "rb");
     if (!f) return 0;
+    // An effect is decoded whole into memory; no real one comes near the cap.
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || st.st_size > kMaxSoundFileBytes) {
+        std::fclose(f);
+        return 0;
+    }
     SDL_RWops* rw = SDL_RWFromFP(f, 1);
     if (!rw) {
         std::fclose(f);
