@@ -110,6 +110,14 @@ Mix_Music* LoadMusic(const char* name)
         SDL_SetError("Couldn't open '%s'", name);
         return nullptr;
     }
+    // No format fits in fewer bytes than its 12-byte header, and the mixer
+    // keeps memory of its own when it fails on such a file.
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || st.st_size < 12) {
+        std::fclose(f);
+        SDL_SetError("Too short to be music: %s", name);
+        return nullptr;
+    }
     const Mix_MusicType type = TypeByExtension(name);
     if (type == MUS_MP3 && !LooksLikeMp3(f)) {
         std::fclose(f);

@@ -236,7 +236,8 @@ TEST_F(SoundTest, FailedMusicLeavesNoDescriptorOpen)
     WriteBytes(g_fixtures + "/tiny", "abcde");
     WriteBytes(g_fixtures + "/tiny.ogg", "abc");
     WriteBytes(g_fixtures + "/empty.wav", "");
-    const char* names[] = {"tiny", "tiny.ogg", "empty.wav", "notmp3.mp3", "folder.ogg"};
+    WriteBytes(g_fixtures + "/two.wav", "ab");
+    const char* names[] = {"tiny", "tiny.ogg", "empty.wav", "two.wav", "notmp3.mp3", "folder.ogg"};
     const int before = OpenDescriptors();
     for (const char* name : names) {
         SCOPED_TRACE(name);
