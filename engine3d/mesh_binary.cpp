@@ -134,31 +134,70 @@ bool MeshObject::Save(char const* file)
     return ok;
 }
 
+namespace {
+
+// No real object comes near this; a larger file is refused unread.
+constexpr std::int64_t kMaxObjectFileBytes = std::int64_t(256) << 20;
+// Magic, version and the three counts.
+constexpr std::size_t kBinaryHeader = 24;
+
+// True when a binary header alone decides the load: a wrong version, or
+// counts that need more bytes (the colour and pair lists and one frame header
+// per frame) than the file holds. Reading the header alone then gives the
+// same verdict and messages as reading the whole file would.
+bool HeaderDecides(const unsigned char* head, std::uint64_t fileSize)
+{
+    Reader in(head, kBinaryHeader);
+    std::uint32_t magic = 0, frameCount = 0, colourCount = 0, pairCount = 0;
+    double version = 0;
+    in.U32(magic);
+    in.F64(version);
+    in.U32(frameCount);
+    in.U32(colourCount);
+    in.U32(pairCount);
+    if (magic != kMagic) return false;
+    const std::uint64_t least = kBinaryHeader + std::uint64_t(colourCount) * 4 + std::uint64_t(pairCount) * 8 +
+                                std::uint64_t(frameCount) * kFrameHeader;
+    return version != kVersion || least > fileSize;
+}
+
+} // namespace
+
 bool MeshObject::Load(char const* file, bool expand)
 {
     Clear(true);
     std::FILE* f = fopen_case(file, "rb");
     if (!f) return false;
-    // Read in pieces: the size a stream reports is not trusted (a directory
-    // opens on Linux and reports a size it cannot deliver).
-    std::vector<unsigned char> data;
-    bool readOk = true;
-    unsigned char buf[65536];
-    std::size_t got;
-    while (readOk && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        try {
-            data.insert(data.end(), buf, buf + got);
-        } catch (...) {
-            readOk = false;
-        }
+    // The size of a regular file, checked before anything is read whole.
+    struct stat st;
+    const std::int64_t size = ::fstat(fileno(f), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+    if (size < 0 || size > kMaxObjectFileBytes) {
+        std::fclose(f);
+        std::puts("# read error");
+        std::puts(file);
+        return false;
     }
-    std::fclose(f);
-    if (!readOk) {
+    unsigned char head[kBinaryHeader];
+    const std::size_t got = std::fread(head, 1, sizeof head, f);
+    if (got == kBinaryHeader && HeaderDecides(head, static_cast<std::uint64_t>(size))) {
+        std::fclose(f);
+        return LoadFromMemory(head, got, file, expand);
+    }
+    std::vector<unsigned char> data;
+    try {
+        data.resize(static_cast<std::size_t>(size > static_cast<std::int64_t>(got) ? size : got));
+    } catch (...) {
+        std::fclose(f);
         std::puts("# malloc error");
         std::puts(file);
         return false;
     }
-    return LoadFromMemory(data.data(), data.size(), file, expand);
+    if (got > 0) std::memcpy(data.data(), head, got);
+    // A file that shrank since fstat is read as far as it goes.
+    std::size_t have = got;
+    if (got == sizeof head) have += std::fread(data.data() + got, 1, data.size() - got, f);
+    std::fclose(f);
+    return LoadFromMemory(data.data(), have, file, expand);
 }
 
 bool MeshObject::LoadFromMemory(const unsigned char* data, std::size_t size, char const* name, bool expand)

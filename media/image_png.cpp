@@ -24,11 +24,26 @@ struct PngSource {
     png_structp png = nullptr;
     png_infop info = nullptr;
     RTFileSystem file;                 // when read from a file
+    std::int64_t fileBudget = 0;       // the file position reads may reach
     const std::uint8_t* data = nullptr; // when read from memory
     std::size_t size = 0;
     std::size_t position = 0;
 };
 PngSource g_src;
+
+// What a file may hold before its image data: the signature and the chunks
+// ahead of the pixels (libpng refuses any single one above 8 MB, but not a
+// run of them).
+constexpr std::int64_t kPngHeaderBudget = std::int64_t(64) << 20;
+
+// What the compressed rows of a picture may take: twice the raw rows with
+// their filter bytes (deflate grows incompressible data by well under 1%,
+// chunk framing by 12 bytes a chunk) and a fixed margin. Reading stops there,
+// so runs of empty chunks or blocks cannot keep the reader busy.
+std::int64_t ImageDataBudget(std::int64_t height, std::int64_t fileRowBytes)
+{
+    return 2 * height * (fileRowBytes + 1) + (std::int64_t(1) << 20);
+}
 
 // Bytes for libpng; a source that runs dry is an error, never silent
 // garbage in the rows.
@@ -36,8 +51,10 @@ void rt_PNG_fread(png_structp png, png_bytep out, png_size_t count)
 {
     if (count == 0) return;
     if (g_src.file.file) {
+        if (static_cast<std::int64_t>(count) > g_src.fileBudget - g_src.file.position)
+            png_error(png, "file longer than its picture needs");
         if (std::fread(out, 1, count, g_src.file.file) != count) png_error(png, "file cut short");
-        g_src.file.position += static_cast<int>(count);
+        g_src.file.position += static_cast<std::int64_t>(count);
         return;
     }
     if (!g_src.data || count > g_src.size - g_src.position) png_error(png, "data cut short");
@@ -71,6 +88,8 @@ int ReadHeader(const char* name, int* width, int* height, int* rowbytes, int* ch
     // Sides are capped so that every buffer size below stays in range.
     png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
     png_read_info(png, info);
+    g_src.fileBudget = g_src.file.position +
+                       ImageDataBudget(png_get_image_height(png, info), png_get_rowbytes(png, info));
     const int colorType = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
@@ -168,6 +187,7 @@ void rt_png_close()
     g_src.png = nullptr;
     g_src.info = nullptr;
     g_src.file.Close();
+    g_src.fileBudget = 0;
     g_src.data = nullptr;
     g_src.size = g_src.position = 0;
 }
@@ -179,6 +199,7 @@ int rt_png_open(const char* file, int* width, int* height, int* rowbytes, int* c
         rt_png_close();
         return 0;
     }
+    g_src.fileBudget = kPngHeaderBudget;
     return OpenStructures(file, width, height, rowbytes, channels);
 }
 

@@ -8,31 +8,6 @@
 
 namespace __VELTRIC__ {
 
-bool ReadPictureFile(const char* file, std::vector<std::uint8_t>& out, const char* magic)
-{
-    out.clear();
-    if (!file || !*file) return false;
-    RTFileSystem rec;
-    if (!rec.OpenIn(file)) return false;
-    bool ok = rec.size >= 0;
-    std::size_t head = 0;
-    if (ok && magic) {
-        head = std::strlen(magic);
-        out.resize(head);
-        ok = static_cast<std::size_t>(rec.size) >= head &&
-             std::fread(out.data(), 1, head, rec.file) == head &&
-             std::memcmp(out.data(), magic, head) == 0;
-    }
-    if (ok) {
-        out.resize(static_cast<std::size_t>(rec.size));
-        const std::size_t rest = out.size() - head;
-        ok = rest == 0 || std::fread(out.data() + head, 1, rest, rec.file) == rest;
-    }
-    rec.Close();
-    if (!ok) out.clear();
-    return ok;
-}
-
 std::FILE* CreatePictureFile(const char* file)
 {
     if (!file || !*file) {

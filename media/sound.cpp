@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <SDL.h>
+#include <strings.h>
+#include <sys/stat.h>
 
 #include "media/dxinput.h"
 #include "runtime/filesystem.h"
@@ -21,6 +23,9 @@ double gMusicVolume = -1.0;
 Mix_Music* g_pMixMusic = nullptr;
 
 namespace {
+
+// The largest sound effect file LOADSOUND reads.
+constexpr off_t kMaxSoundFileBytes = off_t(256) << 20;
 
 // Longest file name PLAYMUSIC accepts; a longer one counts as not found.
 constexpr std::size_t kMusicNameRoom = 1024;
@@ -44,24 +49,42 @@ bool ResolveThroughArchive(RTShoeBox* box, const char* name, std::string& path)
     return !path.empty();
 }
 
-bool HasMp3Extension(const char* name)
+// The music type the mixer's own loader takes from a file name's extension
+// (MUS_NONE: the mixer looks at the first bytes).
+Mix_MusicType TypeByExtension(const char* name)
 {
-    std::size_t n = std::strlen(name);
-    return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'm' &&
-           (name[n - 2] | 0x20) == 'p' && name[n - 1] == '3';
+    const char* dot = std::strrchr(name, '.');
+    if (!dot) return MUS_NONE;
+    const char* ext = dot + 1;
+    auto is = [ext](const char* e) { return strcasecmp(ext, e) == 0; };
+    if (is("wav")) return MUS_WAV;
+    if (is("mid") || is("midi") || is("kar")) return MUS_MID;
+    if (is("ogg")) return MUS_OGG;
+    if (is("flac")) return MUS_FLAC;
+    if (is("mpg") || is("mpeg") || is("mp3") || is("mad")) return MUS_MP3;
+    return MUS_NONE;
 }
 
-// The mixer takes any file named .mp3 as an MP3 stream, reports success and
-// plays silence. An MP3 file starts with an ID3 tag or has an MPEG audio frame
-// header near its start; without either the file cannot be decoded.
-bool LooksLikeMp3(const char* path)
+// The mixer takes any stream it is told is MP3 as one, reports success and
+// plays silence. An MP3 file has an MPEG audio frame header near its start,
+// or right after the ID3 tag it may start with; without one the file cannot
+// be decoded. Reads from f and leaves it at its start.
+bool LooksLikeMp3(FILE* f)
 {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
     unsigned char b[4096];
-    std::size_t n = std::fread(b, 1, sizeof b, f);
-    std::fclose(f);
-    if (n >= 3 && b[0] == 'I' && b[1] == 'D' && b[2] == '3') return true;
+    std::size_t n = std::fread(b, 1, 10, f);
+    off_t start = 0;
+    if (n == 10 && b[0] == 'I' && b[1] == 'D' && b[2] == '3') {
+        // The tag's size: 28 bits, 7 in each byte; a footer adds 10 bytes.
+        if ((b[6] | b[7] | b[8] | b[9]) & 0x80) {
+            std::rewind(f);
+            return false;
+        }
+        start = 10 + (off_t(b[6]) << 21 | off_t(b[7]) << 14 | off_t(b[8]) << 7 | off_t(b[9])) +
+                ((b[5] & 0x10) ? 10 : 0);
+    }
+    n = fseeko(f, start, SEEK_SET) == 0 ? std::fread(b, 1, sizeof b, f) : 0;
+    std::rewind(f);
     for (std::size_t i = 0; i + 3 < n; ++i) {
         if (b[i] != 0xFF || (b[i + 1] & 0xE0) != 0xE0) continue;
         int version = (b[i + 1] >> 3) & 3, layer = (b[i + 1] >> 1) & 3;
@@ -69,6 +92,52 @@ bool LooksLikeMp3(const char* path)
         if (version != 1 && layer != 0 && bitrate != 15 && rate != 3) return true;
     }
     return false;
+}
+
+// The stream the current music reads from. The mixer is never given it to
+// close: on some failures it closes its stream and on others it does not,
+// so it stays ours and is closed after the music is freed, or at once when
+// loading fails.
+SDL_RWops* g_musicSource = nullptr;
+
+// Loads the music file name (already resolved) as the mixer's own loader
+// would, through a stream this module owns. Null with the mixer's error set.
+Mix_Music* LoadMusic(const char* name)
+{
+    // Regular files only, through the one case-insensitive open.
+    FILE* f = fopen_case(name, "rb");
+    if (!f) {
+        SDL_SetError("Couldn't open '%s'", name);
+        return nullptr;
+    }
+    // No format fits in fewer bytes than its 12-byte header, and the mixer
+    // keeps memory of its own when it fails on such a file.
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || st.st_size < 12) {
+        std::fclose(f);
+        SDL_SetError("Too short to be music: %s", name);
+        return nullptr;
+    }
+    const Mix_MusicType type = TypeByExtension(name);
+    if (type == MUS_MP3 && !LooksLikeMp3(f)) {
+        std::fclose(f);
+        SDL_SetError("Not an MPEG audio stream: %s", name);
+        return nullptr;
+    }
+    SDL_RWops* rw = SDL_RWFromFP(f, 1);
+    if (!rw) {
+        std::fclose(f);
+        return nullptr;
+    }
+    Mix_SetError("%s", "");
+    Mix_Music* music = Mix_LoadMUSType_RW(rw, type, 0);
+    if (!music) {
+        SDL_RWclose(rw);
+        if (!*Mix_GetError()) SDL_SetError("Couldn't open '%s'", name);
+        return nullptr;
+    }
+    g_musicSource = rw;
+    return music;
 }
 
 } // namespace
@@ -99,8 +168,21 @@ int SFXSoundBuffer::Load(SFXSound*, const char* file, int)
 {
     FreeBuffer();
     if (!file || !*file) return 0;
-    SDL_RWops* rw = SDL_RWFromFile(file, "rb");
-    if (!rw) return 0;
+    // The name resolved as every loader resolves it, regular files only.
+    FILE* f = fopen_case(file, "rb");
+    if (!f) return 0;
+    // An effect is decoded whole into memory; no real one comes near the cap.
+    struct stat st;
+    if (::fstat(fileno(f), &st) != 0 || st.st_size > kMaxSoundFileBytes) {
+        std::fclose(f);
+        return 0;
+    }
+    SDL_RWops* rw = SDL_RWFromFP(f, 1);
+    if (!rw) {
+        std::fclose(f);
+        return 0;
+    }
+    // The mixer closes the stream whether or not the chunk loads.
     m_chunk = Mix_LoadWAV_RW(rw, 1);
     return m_chunk ? 1 : 0;
 }
@@ -170,6 +252,10 @@ double STOPMUSIC()
         Mix_FreeMusic(g_pMixMusic);
         g_pMixMusic = nullptr;
     }
+    if (g_musicSource) {
+        SDL_RWclose(g_musicSource);
+        g_musicSource = nullptr;
+    }
     return 0;
 }
 
@@ -183,12 +269,7 @@ double PLAYMUSIC(const DGStr& file, int loop)
         return 0;
 
     std::vector<char> name(path.size() + 1);
-    if (RTFileSystem::GetNoCaseName4Input(path.c_str(), name.data())) {
-        if (HasMp3Extension(name.data()) && !LooksLikeMp3(name.data()))
-            SDL_SetError("Not an MPEG audio stream: %s", name.data());
-        else
-            g_pMixMusic = Mix_LoadMUS(name.data());
-    }
+    if (RTFileSystem::GetNoCaseName4Input(path.c_str(), name.data())) g_pMixMusic = LoadMusic(name.data());
 
     if (!g_pMixMusic) {
         std::printf("PLAYMUSIC:\n%s\n", SDL_GetError());

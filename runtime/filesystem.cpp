@@ -2,21 +2,54 @@
 #include "runtime/filesystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
 namespace __VELTRIC__ {
 
+std::FILE* OpenRegularFile(char const* path)
+{
+    if (!path) return nullptr;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    int flags = -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (flags = ::fcntl(fd, F_GETFL)) < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        errno = ENOENT;
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 namespace {
 
 bool OpensForReading(char const* name)
 {
-    std::FILE* f = std::fopen(name, "rb");
+    std::FILE* f = OpenRegularFile(name);
     if (!f) return false;
     std::fclose(f);
     return true;
+}
+
+// Modes that neither write, append nor update open regular files only.
+bool ReadOnlyMode(char const* mode)
+{
+    return !std::strchr(mode, 'w') && !std::strchr(mode, 'a') && !std::strchr(mode, '+');
+}
+
+std::FILE* OpenWithMode(char const* name, char const* mode)
+{
+    return ReadOnlyMode(mode) ? OpenRegularFile(name) : std::fopen(name, mode);
 }
 
 // The resolution itself. Only the last component is matched without regard
@@ -92,7 +125,7 @@ std::FILE* fopen_case(char const* name, char const* mode)
     std::string resolved(std::strlen(name), '\0');
     if (RTFileSystem::GetNoCaseName4Input(name, &resolved[0])) {
         resolved.resize(std::strlen(resolved.c_str()));
-        std::FILE* f = std::fopen(resolved.c_str(), mode);
+        std::FILE* f = OpenWithMode(resolved.c_str(), mode);
         if (!f)
             std::printf("request: fopen_case(\"%s\", \"%s\") opens \"%s\": %s\n", name, mode,
                         resolved.c_str(), "failed");
@@ -122,12 +155,9 @@ bool RTFileSystem::OpenIn(char const* name)
     Close();
     file = fopen_case(name, "rb");
     if (!file) return false;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long end = std::ftell(file);
-        // The record keeps a 32-bit size; larger files are not line-read.
-        size = end > 0x7FFFFFFFL ? 0x7FFFFFFF : static_cast<int>(end < 0 ? 0 : end);
-    }
-    std::fseek(file, 0, SEEK_SET);
+    // A regular file: its length is what fstat reports.
+    struct stat st;
+    if (::fstat(fileno(file), &st) == 0 && st.st_size > 0) size = st.st_size;
     return true;
 }
 
@@ -174,7 +204,7 @@ int RTFileSystem::ReadLine(char* buffer, int max, bool* cut)
                 consumed += 2;
             } else {
                 // Two bytes to give back: move the stream instead.
-                std::fseek(file, position + consumed, SEEK_SET);
+                fseeko(file, static_cast<off_t>(position + consumed), SEEK_SET);
                 if (cut) *cut = true;
             }
         } else if (c == EOF) {
@@ -186,17 +216,27 @@ int RTFileSystem::ReadLine(char* buffer, int max, bool* cut)
     }
     buffer[n] = '\0';
     if (consumed == 0 && eof) return 0;
-    position += static_cast<int>(consumed);
+    position += consumed;
     return 1;
 }
 
-void RTFileSystem::SkipRestOfLine()
+void RTFileSystem::SkipRestOfLine(std::int64_t limit)
 {
     if (!file) return;
-    int c;
-    while ((c = getc_unlocked(file)) != EOF) {
-        ++position;
-        if (c == '\n') break;
+    // Block by block: a line without an end can be as long as the file.
+    char block[65536];
+    while (position < limit) {
+        std::size_t want = sizeof block;
+        if (static_cast<std::uint64_t>(limit - position) < want) want = static_cast<std::size_t>(limit - position);
+        const std::size_t got = std::fread(block, 1, want, file);
+        if (got == 0) return;
+        if (const void* end = std::memchr(block, '\n', got)) {
+            position += static_cast<const char*>(end) - block + 1;
+            // The bytes after the line end are read again by the next line.
+            fseeko(file, static_cast<off_t>(position), SEEK_SET);
+            return;
+        }
+        position += static_cast<std::int64_t>(got);
     }
 }
 

@@ -2,9 +2,15 @@
 // Opening files by names whose letter case may differ from the directory's,
 // and RTFileSystem, the small open-file record the loaders and the file
 // channels read through.
+#include <cstdint>
 #include <cstdio>
 
 namespace __VELTRIC__ {
+
+// The most a line or INI reader takes from one file. Such files hold a few
+// hundred lines; a larger one is refused by its size before it is read, so
+// that a disc image or an endless file never keeps a loader busy.
+constexpr std::int64_t kMaxTextFileBytes = std::int64_t(64) << 20;
 
 class RTFileSystem {
 public:
@@ -29,19 +35,28 @@ public:
     int ReadLine(char* buffer, int max, bool* cut = nullptr);
 
     // After a cut line: skips what is left of it, so that the next ReadLine
-    // starts on the following line.
-    void SkipRestOfLine();
+    // starts on the following line. Reads in blocks and stops at the end of
+    // the file or once the position reaches limit.
+    void SkipRestOfLine(std::int64_t limit = INT64_MAX);
 
     // Closes the stream when one is open and clears all three fields.
     int Close();
 
     std::FILE* file = nullptr;
-    int size = 0;
-    int position = 0;
+    std::int64_t size = 0;
+    std::int64_t position = 0;
 };
 
+// Opens path (no name resolution) for binary reading when it is a regular
+// file; null for anything else. A directory, FIFO, socket or device counts as
+// not found: the open never waits (a FIFO without a writer would block for
+// ever) and the kind is taken from the open descriptor, so what is checked
+// is what is read.
+std::FILE* OpenRegularFile(char const* path);
+
 // Opens name with mode through the case-insensitive resolution; a name that
-// does not resolve is created when the mode writes or appends. The stream or
+// does not resolve is created when the mode writes or appends. A mode that
+// only reads opens regular files alone (see OpenRegularFile). The stream or
 // null; the request lines go to standard output.
 std::FILE* fopen_case(char const* name, char const* mode);
 

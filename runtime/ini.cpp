@@ -129,6 +129,14 @@ void RTini::Read(DGStr name)
 
     RTFileSystem rec;
     if (!rec.OpenIn(path)) return;
+    if (rec.size > kMaxTextFileBytes) {
+        // Refused unread, and with no file name: writing the changes back
+        // would replace the whole file by the few keys put in later.
+        std::printf("file too large: %s\n", path);
+        filename = "";
+        rec.Close();
+        return;
+    }
     ReadFrom(rec);
     rec.Close();
 }
@@ -138,9 +146,10 @@ void RTini::ReadFrom(RTFileSystem& rec)
     Gathered g;
     char line[1024];
     bool cut = false;
-    while (rec.ReadLine(line, sizeof line, &cut)) {
+    // The position bound holds also when the file grows while it is read.
+    while (rec.position < kMaxTextFileBytes && rec.ReadLine(line, sizeof line, &cut)) {
         // The rest of a line too long for the buffer is not a line of its own.
-        if (cut) rec.SkipRestOfLine();
+        if (cut) rec.SkipRestOfLine(kMaxTextFileBytes);
         ParseLine(line, g, sections);
     }
     g.Flush(sections);

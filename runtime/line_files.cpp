@@ -93,12 +93,22 @@ int FAST_FILE::FillBuffer(char const* name)
         __Error(3);
         return 3;
     }
+    if (rec.size > kMaxTextFileBytes) {
+        // Refused unread. The name is not kept either: a later write-back
+        // would replace the whole file by the few lines put into the cache.
+        std::printf("file too large: %s\n", name);
+        rec.Close();
+        filename[0] = '\0';
+        __Error(3);
+        return 3;
+    }
     int count = 0;
     bool cut = false;
-    while (count < kLines && rec.ReadLine(lines[count], kLineSize, &cut)) {
+    // The position bound holds also when the file grows while it is read.
+    while (count < kLines && rec.position < kMaxTextFileBytes && rec.ReadLine(lines[count], kLineSize, &cut)) {
         // A line longer than a cache line is cut, not split over two lines:
         // the line numbers must stay those of the file.
-        if (cut) rec.SkipRestOfLine();
+        if (cut) rec.SkipRestOfLine(kMaxTextFileBytes);
         ++count;
     }
     lastLine = count > 0 ? count - 1 : 0;

@@ -2,6 +2,7 @@
 // the text grammar with its comments.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -218,6 +219,43 @@ TEST(MeshBinary, RefusedFilesLeaveTheObjectEmpty)
         EXPECT_EQ(m.frames.Count(), 0) << c.what;
         EXPECT_EQ(m.colours.Count(), 0) << c.what;
         EXPECT_EQ(m.normalsReady, 0u) << c.what;
+    }
+}
+
+// The most this process has held in memory so far, in bytes.
+long long PeakMemory()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<long long>(u.ru_maxrss) * 1024;
+}
+
+TEST(MeshBinary, LargeFilesAreJudgedBeforeTheyAreRead)
+{
+    // Sparse files: one above the 256 MiB cap with a sound header, one
+    // under it whose counts need 4 GiB. Both are refused from their size and
+    // header alone; neither is read into memory.
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> head;
+        long long size;
+    } cases[] = {
+        {"above the cap", Bytes().header(0, 0, 0).b, (256LL << 20) + 1},
+        {"counts beyond the size", Bytes().header(0, 0x40000000, 0).b, 200LL << 20},
+        {"text above the cap", {'D', 'D', 'D', 'A'}, 300LL << 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = TempPath("large.ddd");
+        WriteFile(path, c.head);
+        ASSERT_EQ(truncate(path.c_str(), c.size), 0);
+        const long long before = PeakMemory();
+        MeshObject m;
+        Loaded r = LoadCapture(m, path);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.out, "# read error\n" + path + "\n");
+        EXPECT_LT(PeakMemory() - before, 32LL << 20);
+        std::remove(path.c_str());
     }
 }
 

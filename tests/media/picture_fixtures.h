@@ -63,7 +63,20 @@ struct BmpOptions {
     std::uint32_t compression = 0;
     int paletteEntries = -1; // -1: 2^bits for indexed files
     int headerSize = 0;      // 0: 12 or 40 by `os2`; other values pad the header
+    // Red, green and blue masks of a 32-bit file with bit fields (compression
+    // 3), written after the header; each a run of at least 8 bits, whose top
+    // 8 bits hold the channel.
+    std::uint32_t masks[3] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu};
 };
+
+// A channel value placed in the top 8 bits of its mask.
+inline std::uint32_t ToMask(std::uint8_t v, std::uint32_t mask)
+{
+    int shift = 0, bits = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    while (shift + bits < 32 && ((mask >> (shift + bits)) & 1)) ++bits;
+    return static_cast<std::uint32_t>(v) << (shift + bits - 8);
+}
 
 // Encodes g as a BMP. Indexed depths use the palette of PatternGrid order:
 // a colour's index is its first position in the grid's colour list.
@@ -84,7 +97,8 @@ inline Bytes EncodeBmp(const Grid& g, const BmpOptions& o = {})
     const int hdr = o.headerSize ? o.headerSize : (o.os2 ? 12 : 40);
     const int entrySize = o.os2 ? 3 : 4;
     const std::size_t rowSize = ((static_cast<std::size_t>(o.bits) * g.w + 31) / 32) * 4;
-    const std::size_t offset = 14 + hdr + static_cast<std::size_t>(entries) * entrySize;
+    const bool bitFields = o.bits == 32 && o.compression == 3;
+    const std::size_t offset = 14 + hdr + (bitFields ? 12 : 0) + static_cast<std::size_t>(entries) * entrySize;
     Bytes b;
     b.push_back('B');
     b.push_back('M');
@@ -109,6 +123,8 @@ inline Bytes EncodeBmp(const Grid& g, const BmpOptions& o = {})
         Put32(b, 0);
         Put32(b, 0);
         b.resize(14 + hdr, 0);
+        if (bitFields)
+            for (std::uint32_t m : o.masks) Put32(b, m);
     }
     for (const Rgb& c : pal) {
         b.push_back(c.b);
@@ -127,6 +143,12 @@ inline Bytes EncodeBmp(const Grid& g, const BmpOptions& o = {})
             case 8: row[x] = static_cast<std::uint8_t>(idx[i]); break;
             default: {
                 const int bpp = o.bits / 8;
+                if (bitFields) {
+                    const std::uint32_t v = ToMask(g.px[i].r, o.masks[0]) | ToMask(g.px[i].g, o.masks[1]) |
+                                            ToMask(g.px[i].b, o.masks[2]);
+                    for (int k = 0; k < 4; ++k) row[x * 4 + k] = static_cast<std::uint8_t>(v >> (8 * k));
+                    break;
+                }
                 row[x * bpp + 0] = g.px[i].b;
                 row[x * bpp + 1] = g.px[i].g;
                 row[x * bpp + 2] = g.px[i].r;

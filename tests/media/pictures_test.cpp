@@ -14,6 +14,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 #include "media/image.h"
 #include "picture_fixtures.h"
 
@@ -96,6 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
         GoodBmp{"bits8_short_palette", 3, 2, 16, {8, false, false, 0, 16}},
         GoodBmp{"bits24_width5", 5, 3, 16, {24}}, GoodBmp{"bits32_width5", 5, 3, 16, {32}},
         GoodBmp{"bits32_bitfields", 4, 2, 16, {32, false, false, 3}},
+        // Bit fields whose masks are not in the plain blue, green, red order.
+        GoodBmp{"bits32_masks_red_low", 5, 3, 16,
+                {32, false, false, 3, -1, 0, {0x000000FFu, 0x0000FF00u, 0x00FF0000u}}},
+        GoodBmp{"bits32_masks_high_bytes", 4, 3, 16,
+                {32, false, true, 3, -1, 0, {0xFF000000u, 0x00FF0000u, 0x0000FF00u}}},
+        GoodBmp{"bits32_masks_ten_bits", 3, 2, 16,
+                {32, false, false, 3, -1, 0, {0x3FF00000u, 0x000FFC00u, 0x000003FFu}}},
         GoodBmp{"top_down", 6, 4, 16, {24, false, true}},
         GoodBmp{"top_down_indexed", 9, 3, 16, {4, false, true}},
         GoodBmp{"os2_bits1", 12, 3, 2, {1, true}}, GoodBmp{"os2_bits8", 5, 2, 16, {8, true}},
@@ -144,6 +153,19 @@ struct BadBmp {
     int bits;
     void (*edit)(Bytes&);
 };
+
+// Turns a plain file into one with bit fields: compression 3 and the three
+// masks after the 40-byte header.
+void WithMasks(Bytes& b, std::uint32_t red, std::uint32_t green, std::uint32_t blue)
+{
+    Bytes m;
+    fixtures::Put32(m, red);
+    fixtures::Put32(m, green);
+    fixtures::Put32(m, blue);
+    b.insert(b.begin() + 54, m.begin(), m.end());
+    fixtures::Set32(b, 10, 66);
+    fixtures::Set32(b, 30, 3);
+}
 
 class BmpRefused : public ::testing::TestWithParam<BadBmp> {};
 
@@ -196,6 +218,13 @@ INSTANTIATE_TEST_SUITE_P(
                    fixtures::Set32(b, 10, 54 + 4);
                    b.insert(b.end(), pixels.begin(), pixels.end());
                }},
+        // Bit fields this reader cannot decode exactly.
+        BadBmp{"bitfields_without_masks", 32, [](Bytes& b) { fixtures::Set32(b, 30, 3); }},
+        BadBmp{"bitfields_on_24_bits", 24, [](Bytes& b) { WithMasks(b, 0xFF0000, 0xFF00, 0xFF); }},
+        BadBmp{"bitfields_on_8_bits", 8, [](Bytes& b) { WithMasks(b, 0xE0, 0x1C, 0x03); }},
+        BadBmp{"mask_empty", 32, [](Bytes& b) { WithMasks(b, 0, 0xFF00, 0xFF); }},
+        BadBmp{"mask_with_a_hole", 32, [](Bytes& b) { WithMasks(b, 0xF0F00000, 0xFF00, 0xFF); }},
+        BadBmp{"masks_overlap", 32, [](Bytes& b) { WithMasks(b, 0xFFFF00, 0xFF00, 0xFF); }},
         // Indexed data with no palette at all.
         BadBmp{"indexed_without_palette", 8,
                [](Bytes& b) {
@@ -203,6 +232,20 @@ INSTANTIATE_TEST_SUITE_P(
                    fixtures::Set32(b, 10, 54);
                }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BmpReader, NarrowMasksScaleToTheFullRange)
+{
+    // Red in 5 bits, green in 6, blue in 5, alpha bits ignored: full and
+    // half values of each channel.
+    Bytes file = fixtures::EncodeBmp(fixtures::PatternGrid(2, 1, 2), BmpOptions{32});
+    WithMasks(file, 0xF800, 0x07E0, 0x001F);
+    fixtures::Set32(file, 66, 0xFF00F800u | (31u << 5));
+    fixtures::Set32(file, 70, (16u << 11) | (63u << 5) | 16u);
+    OPENGL_IMAGE img;
+    ASSERT_EQ(img.LoadBMPFromMemory(file.data(), file.size(), kNoColorKey), 1);
+    const std::uint8_t want[8] = {255, 125, 0, 255, 131, 255, 131, 255};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(img.pixels[i], want[i]) << i;
+}
 
 TEST(BmpReader, Os2TrueColourNeedsNoPalette)
 {
@@ -239,6 +282,73 @@ TEST(BmpReader, FileEntryPointReadsFromDisk)
     EXPECT_TRUE(SameAsGrid(img, g));
     EXPECT_EQ(img.LoadImageBMP((dir / "missing.bmp").c_str(), kNoColorKey), 0);
     EXPECT_EQ(img.width, 0);
+}
+
+namespace {
+
+// The most this process has held in memory so far, in bytes.
+long long PeakMemory()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<long long>(u.ru_maxrss) * 1024;
+}
+
+// Writes bytes at a position of a file, leaving a hole (read as zeros)
+// wherever nothing was written.
+void WriteAt(const std::string& name, long long at, const Bytes& bytes)
+{
+    std::FILE* f = std::fopen(name.c_str(), std::ifstream(name).good() ? "r+b" : "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(fseeko(f, at, SEEK_SET), 0);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+}
+
+constexpr long long kGiB = 1LL << 30;
+
+} // namespace
+
+TEST(BmpReader, FileReadsOnlyTheHeadersPaletteAndRows)
+{
+    // The rows lie 3 GiB into a sparse file, and 1 GiB more follows them:
+    // the picture loads without the gap or the tail being read or held.
+    TempDir dir;
+    const Grid g = fixtures::PatternGrid(6, 4, 16);
+    for (int bits : {8, 24}) {
+        SCOPED_TRACE(bits);
+        Bytes file = fixtures::EncodeBmp(g, BmpOptions{bits});
+        const std::size_t offset = Le32(file, 10);
+        const Bytes rows(file.begin() + static_cast<long>(offset), file.end());
+        file.resize(offset);
+        fixtures::Set32(file, 10, static_cast<std::uint32_t>(3 * kGiB));
+        const std::string name = dir / ("far" + std::to_string(bits) + ".bmp");
+        WriteAt(name, 0, file);
+        WriteAt(name, 3 * kGiB, rows);
+        WriteAt(name, 4 * kGiB, Bytes{1});
+        const long long before = PeakMemory();
+        OPENGL_IMAGE img;
+        ASSERT_EQ(img.LoadImageBMP(name.c_str(), kNoColorKey), 1);
+        EXPECT_TRUE(SameAsGrid(img, g));
+        EXPECT_LT(PeakMemory() - before, 64LL << 20);
+    }
+}
+
+TEST(BmpReader, FileShorterThanItsHeaderNeedsIsRefusedUnread)
+{
+    // A header asking for 16384 x 16384 x 32 bits (1 GiB of rows) in a
+    // file of 100 bytes: refused before any buffer is sized.
+    TempDir dir;
+    Bytes file = fixtures::EncodeBmp(fixtures::PatternGrid(2, 2, 2), BmpOptions{32});
+    fixtures::Set32(file, 18, 16384);
+    fixtures::Set32(file, 22, 16384);
+    file.resize(100);
+    WriteAt(dir / "big.bmp", 0, file);
+    const long long before = PeakMemory();
+    OPENGL_IMAGE img;
+    EXPECT_EQ(img.LoadImageBMP((dir / "big.bmp").c_str(), kNoColorKey), 0);
+    EXPECT_EQ(img.pixels, nullptr);
+    EXPECT_LT(PeakMemory() - before, 64LL << 20);
 }
 
 // ---- PNG reader --------------------------------------------------------------
@@ -411,6 +521,39 @@ TEST(PngReader, FileEntryPointAndShortFile)
     EXPECT_EQ(img.width, 16);
     EXPECT_EQ(img.LoadImagePNG((dir / "cut.png").c_str(), kNoColorKey), 0);
     EXPECT_EQ(img.width, 0);
+}
+
+TEST(PngReader, FileReadingStopsAtWhatThePictureCanNeed)
+{
+    // Ancillary chunks (well-formed, each under libpng's own chunk limit)
+    // between the header and the image data: a few megabytes of them load,
+    // a run of 80 MB of them is refused rather than read to its end.
+    TempDir dir;
+    const Bytes good = fixtures::EncodePng(Rgba(4, 4));
+    ASSERT_FALSE(good.empty());
+    const std::size_t afterHeader = 8 + 25; // signature, IHDR chunk
+    constexpr std::uint32_t kData = 7000000;
+    const Bytes zeros(kData, 0);
+    Bytes chunkHead, chunkCrc;
+    chunkHead = {0, 0, 0, 0, 'v', 'l', 'T', 'x'}; // big-endian length, then the type
+    for (int i = 0; i < 4; ++i) chunkHead[i] = static_cast<std::uint8_t>(kData >> (24 - 8 * i));
+    uLong crc = crc32(0, chunkHead.data() + 4, 4);
+    crc = crc32(crc, zeros.data(), kData);
+    for (int i = 0; i < 4; ++i) chunkCrc.push_back(static_cast<std::uint8_t>(crc >> (24 - 8 * i)));
+    for (int chunks : {1, 12}) {
+        SCOPED_TRACE(chunks);
+        const std::string name = dir / ("chunks" + std::to_string(chunks) + ".png");
+        WriteAt(name, 0, Bytes(good.begin(), good.begin() + afterHeader));
+        long long at = static_cast<long long>(afterHeader);
+        for (int c = 0; c < chunks; ++c) {
+            WriteAt(name, at, chunkHead);
+            WriteAt(name, at + 8 + kData, chunkCrc);
+            at += 12 + kData;
+        }
+        WriteAt(name, at, Bytes(good.begin() + afterHeader, good.end()));
+        OPENGL_IMAGE img;
+        EXPECT_EQ(img.LoadImagePNG(name.c_str(), kNoColorKey), chunks == 1 ? 1 : 0);
+    }
 }
 
 // ---- writers -----------------------------------------------------------------

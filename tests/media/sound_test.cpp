@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -206,6 +208,76 @@ TEST_F(SoundTest, MusicPlaysOnceThenFallsSilent)
     ASSERT_GT(s.size(), 44100u * 2) << "at least the one second of music was written";
     EXPECT_GT(Peak(s), 15000);
     EXPECT_EQ(Peak(s, s.size() - 2048), 0) << "silence after the end";
+}
+
+// Descriptors this process holds open.
+int OpenDescriptors()
+{
+    int n = 0;
+    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)e;
+        ++n;
+    }
+    return n;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(SoundTest, FailedMusicLeavesNoDescriptorOpen)
+{
+    // Files the mixer's loader fails on in different ways (too short to
+    // tell a type, a type it cannot decode, a directory), each tried 20
+    // times as a program retrying every frame would; then a good file
+    // played and stopped.
+    std::filesystem::create_directory(g_fixtures + "/folder.ogg");
+    WriteBytes(g_fixtures + "/tiny", "abcde");
+    WriteBytes(g_fixtures + "/tiny.ogg", "abc");
+    WriteBytes(g_fixtures + "/empty.wav", "");
+    WriteBytes(g_fixtures + "/two.wav", "ab");
+    const char* names[] = {"tiny", "tiny.ogg", "empty.wav", "two.wav", "notmp3.mp3", "folder.ogg"};
+    const int before = OpenDescriptors();
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        ::testing::internal::CaptureStdout();
+        for (int i = 0; i < 20; ++i) PLAYMUSIC(Fixture(name), 0);
+        ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(g_pMixMusic, nullptr);
+        EXPECT_EQ(OpenDescriptors(), before);
+    }
+    for (int i = 0; i < 3; ++i) {
+        PLAYMUSIC(Fixture("tone.mp3"), 1);
+        EXPECT_EQ(ISMUSICPLAYING(), 1);
+    }
+    STOPMUSIC();
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(SoundTest, Mp3AfterAnId3TagPlaysAndATagAloneIsRefused)
+{
+    // A 10-byte ID3 header announcing 300 bytes of tag, then the stream.
+    std::ifstream in(g_fixtures + "/tone.mp3", std::ios::binary);
+    const std::string stream((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string tag = std::string("ID3\x03\0\0\0\0\x02\x2c", 10) + std::string(300, '\0');
+    WriteBytes(g_fixtures + "/tagged.mp3", tag + stream);
+    WriteBytes(g_fixtures + "/tagonly.mp3", tag + std::string(8000, '\0'));
+
+    PLAYMUSIC(Fixture("tagged.mp3"), 1);
+    EXPECT_EQ(ISMUSICPLAYING(), 1);
+    ::testing::internal::CaptureStdout();
+    PLAYMUSIC(Fixture("tagonly.mp3"), 1);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("PLAYMUSIC:\n", 0), 0u) << out;
+    EXPECT_EQ(ISMUSICPLAYING(), 0);
+}
+
+TEST_F(SoundTest, SoundNamesAreResolvedWithoutRegardToCase)
+{
+    EXPECT_EQ(LOADSOUND(Fixture("SINE.WAV"), 6, 0), 1);
+    EXPECT_GE(PLAYSOUND(6, 0, 1), 0);
+    HUSH();
 }
 
 class MusicVolumeTest : public SoundTest {

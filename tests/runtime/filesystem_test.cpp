@@ -1,6 +1,12 @@
 // Case-insensitive name resolution, its request lines, and line reading.
 #include "runtime/filesystem.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "tests/runtime/files_fixture.h"
@@ -104,6 +110,53 @@ TEST_F(NoCaseTest, OpenInRecordsSizeAndAFailedOpenLeavesTheRecordClosed)
     EXPECT_EQ(rec.file, nullptr);
     EXPECT_EQ(rec.size, 0);
     EXPECT_EQ(rec.position, 0);
+}
+
+TEST_F(NoCaseTest, OnlyRegularFilesOpenForReading)
+{
+    // A FIFO without a writer must not block the open: a hang ends the
+    // program (and fails the test) instead of holding ctest.
+    alarm(60);
+    Put("plain.txt", "x");
+    std::filesystem::create_directory("folder");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", "zero.txt");
+    std::filesystem::create_symlink("plain.txt", "link.txt");
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, "sock");
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    struct {
+        const char* name;
+        bool opens;
+    } cases[] = {
+        {"plain.txt", true}, {"PLAIN.TXT", true}, {"link.txt", true},  {"folder", false},
+        {"FOLDER", false},   {"pipe", false},     {"PIPE", false},     {"zero.txt", false},
+        {"sock", false},     {"/dev/null", false}, {"/dev/zero", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Printed([&] {
+            std::FILE* f = fopen_case(c.name, "rb");
+            EXPECT_EQ(f != nullptr, c.opens);
+            if (f) std::fclose(f);
+            RTFileSystem rec;
+            EXPECT_EQ(rec.OpenIn(c.name), c.opens);
+            rec.Close();
+        });
+        std::FILE* f = OpenRegularFile(c.name);
+        EXPECT_EQ(f != nullptr, c.opens && std::strcmp(c.name, "PLAIN.TXT") != 0);
+        if (f) std::fclose(f);
+    }
+    // The stream of a regular file reads normally (blocking mode restored).
+    RTFileSystem rec;
+    Printed([&] { ASSERT_TRUE(rec.OpenIn("plain.txt")); });
+    EXPECT_EQ(fcntl(fileno(rec.file), F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_NE(fcntl(fileno(rec.file), F_GETFD) & FD_CLOEXEC, 0);
+    rec.Close();
+    ::close(sock);
+    alarm(0);
 }
 
 // ---- ReadLine ----------------------------------------------------------
@@ -222,6 +275,46 @@ TEST_F(ReadLineTest, CutLinesAreReportedAndTheirRestSkipped)
     EXPECT_FALSE(cut);
     EXPECT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 0);
     EXPECT_EQ(rec.position, rec.size);
+}
+
+TEST_F(ReadLineTest, PositionsBeyondFourGiBAndSkipsUpToALimit)
+{
+    // Lines 5 GiB into a sparse file: positions and the seek after a cut
+    // line are 64-bit.
+    const long long far = 5LL << 30;
+    {
+        std::FILE* f = std::fopen("far.txt", "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(fseeko(f, far, SEEK_SET), 0);
+        std::fputs("abcdefghij\r\nnext\n", f);
+        std::fclose(f);
+    }
+    RTFileSystem rec;
+    Printed([&] { ASSERT_TRUE(rec.OpenIn("far.txt")); });
+    EXPECT_EQ(rec.size, far + 17);
+    ASSERT_EQ(fseeko(rec.file, far, SEEK_SET), 0);
+    rec.position = far;
+    char buf[4];
+    bool cut = false;
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    EXPECT_STREQ(buf, "abc");
+    EXPECT_TRUE(cut);
+    rec.SkipRestOfLine();
+    EXPECT_EQ(rec.position, far + 12);
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    EXPECT_STREQ(buf, "nex");
+    rec.Close();
+
+    // A line without an end is skipped only up to the limit given.
+    Put("endless.txt", std::string(200000, 'x'));
+    Printed([&] { ASSERT_TRUE(rec.OpenIn("endless.txt")); });
+    ASSERT_EQ(rec.ReadLine(buf, sizeof buf, &cut), 1);
+    rec.SkipRestOfLine(100000);
+    EXPECT_EQ(rec.position, 100000);
+    EXPECT_EQ(ftello(rec.file), 100000);
+    rec.SkipRestOfLine();
+    EXPECT_EQ(rec.position, 200000);
+    rec.Close();
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 // INI files: parsing, lookups, changes and the file written back.
 #include "runtime/ini.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "runtime/filesystem.h"
 #include "runtime/shoebox.h"
 #include "tests/runtime/files_fixture.h"
 
@@ -136,6 +140,26 @@ TEST_F(IniTest, MissingFileStartsEmptyAndIsCreatedByAChange)
     Put("fresh.ini", "[S]\nk=other\n");
     Open("fresh.ini");
     EXPECT_EQ(Get("fresh.ini"), "[S]\nk=other\n");
+}
+
+TEST_F(IniTest, FilesAboveTheCapAreRefusedUnreadAndNeverWrittenOver)
+{
+    for (long long size : {kMaxTextFileBytes, kMaxTextFileBytes + 1}) {
+        SCOPED_TRACE(size);
+        Put("big.ini", "[S]\nk=v\n");
+        ASSERT_EQ(truncate("big.ini", size), 0);
+        const bool refused = size > kMaxTextFileBytes;
+        const std::string printed = Printed([] { INIOPEN(DGStr("big.ini")); });
+        EXPECT_EQ(Value("S", "k"), refused ? "NO_DATA" : "v");
+        EXPECT_EQ(printed.find("file too large: big.ini") != std::string::npos, refused) << printed;
+        // A change is not written over a refused file.
+        Set("S", "k", "changed");
+        Open("other.ini");
+        struct stat st;
+        ASSERT_EQ(stat("big.ini", &st), 0);
+        EXPECT_EQ(st.st_size == size, refused);
+        std::remove("big.ini");
+    }
 }
 
 TEST_F(IniTest, PackedIniIsWrittenUnderTheNameTheProgramGave)

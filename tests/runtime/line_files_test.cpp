@@ -2,7 +2,11 @@
 // the write-back of line cache and INI file at the end of the process.
 #include "runtime/line_files.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "runtime/core.h"
+#include "runtime/filesystem.h"
 #include "runtime/ini.h"
 #include "tests/runtime/files_fixture.h"
 
@@ -86,6 +90,43 @@ TEST_F(LineFileTest, ReadsLinesAndTellsMissingOnesApart)
     EXPECT_EQ(__g_error, 0);
     Printed([&] { GETFILE(DGStr("missing2.txt"), 0, i); });
     EXPECT_EQ(i, 0);
+}
+
+TEST_F(LineFileTest, FilesAboveTheCapAreRefusedUnreadAndNeverWrittenOver)
+{
+    // At the cap: read (its first lines are there). One byte more: refused
+    // by its size with "NO_FILE" every time, and a PUTFILE into it does not
+    // replace the file by the one line put.
+    for (long long size : {kMaxTextFileBytes, kMaxTextFileBytes + 1}) {
+        SCOPED_TRACE(size);
+        Put("big.txt", "first\r\nsecond\n");
+        ASSERT_EQ(truncate("big.txt", size), 0);
+        const bool refused = size > kMaxTextFileBytes;
+        for (int round = 0; round < 2; ++round) {
+            __g_error = 0;
+            EXPECT_EQ(Line("big.txt", 1), refused ? "NO_FILE" : "second");
+            EXPECT_EQ(__g_error, refused ? 3 : 0);
+        }
+        PutLine("big.txt", 0, "new");
+        Flush();
+        struct stat st;
+        ASSERT_EQ(stat("big.txt", &st), 0);
+        if (refused) {
+            EXPECT_EQ(st.st_size, size);
+        } else {
+            EXPECT_EQ(Get("big.txt").substr(0, 8), "new\r\nsec");
+        }
+        std::remove("big.txt");
+    }
+}
+
+TEST_F(LineFileTest, ALineWithoutEndIsCutAndTheNextLinesFollow)
+{
+    // A line of 3 MB: cut at 1,023 characters, its rest skipped in blocks.
+    Put("long.txt", "a\n" + std::string(3000000, 'y') + "\r\nlast\r\n");
+    EXPECT_EQ(Line("long.txt", 1), std::string(1023, 'y'));
+    EXPECT_EQ(Line("long.txt", 2), "last");
+    EXPECT_EQ(Line("long.txt", 3), "NO_DATA");
 }
 
 TEST_F(LineFileTest, ChangesAreWrittenBackOnSwitchAndAtTheEnd)
