@@ -105,6 +105,9 @@ public:
     void DrawRect(int x, int y, int w, int h, unsigned long c);
     std::uint32_t GetPixel(int x, int y);
     int SelectReadTarget(); // points GL reads at the target drawn on; its height
+    // Writes one opaque pixel at window column x, GL row `row`, whatever 2D or
+    // 3D state is current, and leaves that state as it was.
+    void ProbePixel(int x, int row, std::uint32_t colour);
     void StartPoly(int n);
     void PolyPoint(int x, int y, float u, float v, unsigned long c);
     void EndPoly();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "media/gl_extensions.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
 #include "media/texture_build.h"
@@ -260,18 +261,65 @@ std::uint32_t OpenGLDedudeve::GetTrueCookieColor()
     const int targetH = SelectReadTarget();
     const int px = m_viewX + 4;
     const int row = targetH - m_viewY - 5;
-    // Blending would mix the probe with what lies beneath it.
-    const GLboolean blend = glIsEnabled(GL_BLEND);
-    glDisable(GL_BLEND);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     unsigned char saved[4] = {0, 0, 0, 0}, probe[4] = {0, 0, 0, 0};
     glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, saved);
-    DrawPixel(4, 4, m_colorKey);
+    ProbePixel(px, row, m_colorKey);
     glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, probe);
-    DrawPixel(4, 4, saved[0] | (saved[1] << 8) | (static_cast<unsigned long>(saved[2]) << 16));
-    if (blend) glEnable(GL_BLEND);
+    ProbePixel(px, row, saved[0] | (saved[1] << 8) | (static_cast<std::uint32_t>(saved[2]) << 16));
     return (static_cast<std::uint32_t>(probe[0]) << 24) | (static_cast<std::uint32_t>(probe[1]) << 16) |
            (static_cast<std::uint32_t>(probe[2]) << 8);
+}
+
+void OpenGLDedudeve::ProbePixel(int x, int row, std::uint32_t colour)
+{
+    // The probe may run in the middle of a 3D frame (a saved screen, a grabbed
+    // sprite): a perspective projection, lighting, depth and stencil tests,
+    // fog, textures on two units, a colour mask from the shadow pass or a
+    // shader would move or tint the point. Every piece of that state is saved,
+    // the point is written as a plain pixel at its window position, and the
+    // state comes back exactly, so the renderers' own caches stay true.
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    if (program != 0 && glUseProgramObjectArb) glUseProgramObjectArb(0);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(x, row, 1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DITHER);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_POINT_SMOOTH);
+    glDisable(GL_COLOR_LOGIC_OP);
+    if (glActiveTextureArb) {
+        glActiveTextureArb(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTextureArb(GL_TEXTURE0_ARB);
+    }
+    glDisable(GL_TEXTURE_2D);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPointSize(1.0f);
+    glColor4ub(static_cast<GLubyte>(colour & 0xFF), static_cast<GLubyte>((colour >> 8) & 0xFF),
+               static_cast<GLubyte>((colour >> 16) & 0xFF), 255);
+    glBegin(GL_POINTS);
+    glVertex2f(0.0f, 0.0f);
+    glEnd();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    if (program != 0 && glUseProgramObjectArb)
+        glUseProgramObjectArb(static_cast<GLhandleARB>(program));
 }
 
 bool OpenGLDedudeve::SaveMemoryToBMP(const char* file, unsigned char* pixels, int w, int h,

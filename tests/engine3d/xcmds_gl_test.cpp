@@ -10,6 +10,8 @@
 
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/x_commands.h"
+#include "media/commands2d.h"
+#include "media/image.h"
 #include "runtime/core.h"
 #include "runtime/frame.h"
 #include "runtime/shoebox.h"
@@ -105,6 +107,36 @@ TEST_F(XCommandsGL, BuiltObjectIsDrawnCountedSavedAndLoaded)
     // A name the archive cannot resolve leaves the slot as it was.
     X_LOADOBJ(DGStr(Path("missing.ddd").c_str()), 11);
     EXPECT_EQ(X_NUMFACES(11), 2);
+}
+
+// A screen saved as PNG in the middle of a 3D frame: the colour-key probe is
+// written at its window pixel whatever projection, lighting and depth state the
+// 3D view has, so only pixels of the key colour become transparent, the probed
+// pixel keeps its colour and the frame goes on drawing in 3D afterwards.
+TEST_F(XCommandsGL, ScreenSavedInA3DFrameKeepsItsColoursAndTheViewGoesOn)
+{
+    BuildSquare(10);
+    X_DRAWOBJ(10, 0);
+    const Rgb corner = Read(4, 4);
+    const std::string file = Path("shot.png");
+    ASSERT_EQ(SAVEBMP(DGStr(file.c_str())), 1);
+    EXPECT_EQ(Read(4, 4), corner);
+
+    OPENGL_IMAGE shot;
+    ASSERT_EQ(shot.LoadImagePNG(file.c_str(), kNoColorKey), 1);
+    ASSERT_EQ(shot.width, W);
+    ASSERT_EQ(shot.height, H);
+    int clear = 0;
+    for (int i = 0; i < W * H; ++i) clear += shot.pixels[4 * i + 3] == 0;
+    EXPECT_EQ(clear, 0) << "pixels saved as transparent";
+    const unsigned char* mid = &shot.pixels[4 * ((H / 2) * W + W / 2)];
+    EXPECT_TRUE(Reddish(Rgb{mid[0], mid[1], mid[2]}));
+
+    // The 3D view is untouched: the square lands where it did.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    X_DRAWOBJ(10, 0);
+    EXPECT_TRUE(Reddish(Read(W / 2, H / 2))) << Read(W / 2, H / 2);
+    EXPECT_EQ(Read(5, 5), (Rgb{0, 0, 0}));
 }
 
 TEST_F(XCommandsGL, CullModeIsRememberedAcrossSprites)
