@@ -15,6 +15,25 @@
 # depends on the file: a changed file is copied again by the next build.
 set(_VELTRIC_ENTRY_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/program_entry.cpp.in)
 
+# The sanitizer build keeps the software GL driver loaded in every program
+# and test (see keep_gl_driver.c); veltric_sanitizer_support(<target>) adds it.
+set(_VELTRIC_KEEP_GL_DRIVER "")
+if(VELTRIC_SANITIZE AND NOT APPLE)
+  find_file(VELTRIC_GL_DRIVER swrast_dri.so
+    PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/dri /usr/lib64/dri /usr/lib/dri
+    NO_DEFAULT_PATH)
+  if(VELTRIC_GL_DRIVER)
+    set(_VELTRIC_KEEP_GL_DRIVER ${CMAKE_CURRENT_LIST_DIR}/keep_gl_driver.c)
+  endif()
+endif()
+function(veltric_sanitizer_support target)
+  if(_VELTRIC_KEEP_GL_DRIVER)
+    target_sources(${target} PRIVATE ${_VELTRIC_KEEP_GL_DRIVER})
+    set_source_files_properties(${_VELTRIC_KEEP_GL_DRIVER} TARGET_DIRECTORY ${target}
+      PROPERTIES COMPILE_DEFINITIONS "VELTRIC_GL_DRIVER=\"${VELTRIC_GL_DRIVER}\"")
+  endif()
+endfunction()
+
 function(add_veltric_program name)
   cmake_parse_arguments(ARG "" "CAPTION" "SUBS;MEDIA" ${ARGN})
   if(NOT DEFINED ARG_CAPTION)
@@ -46,6 +65,7 @@ function(add_veltric_program name)
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${_entry})
   endif()
   target_link_libraries(${name} PRIVATE veltric_all veltric_warnings)
+  veltric_sanitizer_support(${name})
   if(ARG_MEDIA)
     _veltric_program_media(${name} ${ARG_MEDIA})
   endif()
