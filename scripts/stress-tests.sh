@@ -25,15 +25,19 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j "$jobs"
 
-# Tests open real windows: give them an X server when there is none. The
-# server must not reset when a client leaves (-noreset): SDL connects twice
-# while it opens a window, and a resetting server drops the second one.
-with_display() {
+# Starts one round in a process group of its own, so that an interrupted
+# script can end it at once. Tests open real windows: they get an X server
+# when there is none. The server must not reset when a client leaves
+# (-noreset): SDL connects twice while it opens a window, and a resetting
+# server drops the second connection.
+round_pid=""
+start_round() {
   if [ -n "${DISPLAY:-}" ]; then
-    "$@"
+    setsid "$@" &
   else
-    xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
+    setsid xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@" &
   fi
+  round_pid=$!
 }
 
 busy_pids=()
@@ -47,8 +51,15 @@ stop_busy() {
   done
   busy_pids=()
 }
+interrupted() {
+  if [ -n "$round_pid" ]; then
+    kill -TERM -- "-$round_pid" 2>/dev/null || true
+    wait "$round_pid" 2>/dev/null || true
+  fi
+  exit 130
+}
 trap stop_busy EXIT
-trap 'exit 130' INT TERM
+trap interrupted INT TERM
 
 for _ in $(seq "$busy"); do
   (while :; do :; done) &
@@ -66,7 +77,9 @@ for round in $(seq "$rounds"); do
   log="$logs/round-$round.log"
   start=$(date +%s)
   status=0
-  with_display ctest --test-dir "$build" --output-on-failure -j "$jobs" > "$log" 2>&1 || status=$?
+  start_round ctest --test-dir "$build" --output-on-failure -j "$jobs" > "$log" 2>&1
+  wait "$round_pid" || status=$?
+  round_pid=""
   took=$(( $(date +%s) - start ))
   load=$(cut -d' ' -f1-3 /proc/loadavg)
   if [ "$status" -eq 0 ]; then
