@@ -10,5 +10,7 @@ exe=build/demo/DriftingRaysIV-linux
 if [ -n "${DISPLAY:-}" ]; then
   exec "$exe" "$@"
 else
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$exe" "$@"
+  # -noreset: SDL connects to the server twice while it opens the window; a
+  # server that resets when the first connection closes refuses the second.
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$exe" "$@"
 fi

@@ -1,7 +1,7 @@
 // The demo's frame rate at no frame limit: runs the real executable for ten
 // seconds (under the current X display), counts its one position line per
 // frame, and reports frames per second and CPU time per frame.
-//   xvfb-run -a -s "-screen 0 1024x768x24" bench/demo_frames
+//   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bench/demo_frames
 #include <benchmark/benchmark.h>
 
 #include <csignal>

@@ -15,6 +15,7 @@ function(veltric_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE veltric_all GTest::gtest GTest::gtest_main GTest::gmock
                         veltric_warnings ${ARG_LIBS})
+  veltric_sanitizer_support(${name})
   target_compile_definitions(${name} PRIVATE
     VELTRIC_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
     VELTRIC_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -232,9 +232,9 @@ TEST_F(Window, PendingEscapeOrCloseEndsTheFlipBeforeAnyWait)
     } cases[] = {{"Escape down", SDL_KEYDOWN, SDLK_ESCAPE, true},
                  {"close request", SDL_QUIT, SDLK_UNKNOWN, true},
                  {"Escape up", SDL_KEYUP, SDLK_ESCAPE, false}};
-    R->SetMaxFPS(2); // a 500 ms period: any wait would show
+    R->SetMaxFPS(1); // a whole second between frames: any wait would show
     for (const auto& c : cases) {
-        R->FlipScreens(); // start on the grid
+        R->FlipScreens(); // start on the grid, a whole period before the next frame
         SDL_Event e{};
         e.type = c.type;
         if (c.type != SDL_QUIT) {
@@ -249,7 +249,9 @@ TEST_F(Window, PendingEscapeOrCloseEndsTheFlipBeforeAnyWait)
         if (c.quits) {
             EXPECT_EQ(r, 0.0) << c.what;
             EXPECT_EQ(R->m_nextFrame, next) << c.what << ": the schedule is not advanced";
-            EXPECT_LT(took, 0.25) << c.what;
+            // Half the period: a wait would take nearly all of it, while a
+            // busy machine may still delay the swap itself a little.
+            EXPECT_LT(took, 0.5) << c.what;
         } else {
             EXPECT_GE(r, 1.0) << c.what;
         }
@@ -274,19 +276,46 @@ TEST_F(Window, WinMessagesStopsAtTheFirstQuitEvent)
 
 TEST_F(Window, SixtyFramesASecondOnTheRealClock)
 {
+    // What the pacing controls is checked, not the total time, which a busy
+    // machine stretches by frames it skips: every flip returns only after
+    // its frame time on the real clock, the schedule moves by whole periods,
+    // and a flip that is not held up lands in its own period.
+    const double period = 1000.0 / 60.0;
     R->SetMaxFPS(60);
     R->FlipScreens();
+    const double first = R->m_nextFrame;
     const double t0 = RealSeconds();
-    for (int i = 0; i < 120; ++i) R->FlipScreens();
-    EXPECT_NEAR(RealSeconds() - t0, 2.0, 0.1);
+    int onTime = 0;
+    constexpr int kFlips = 120;
+    for (int i = 0; i < kFlips; ++i) {
+        const double due = R->m_nextFrame;
+        R->FlipScreens();
+        const double after = PlatformClockMs();
+        ASSERT_GT(after, due) << "flip " << i << " came before its frame time";
+        const double periods = (R->m_nextFrame - due) / period;
+        ASSERT_GE(periods, 1.0 - 1e-9) << "flip " << i;
+        ASSERT_NEAR(periods, std::round(periods), 1e-6) << "flip " << i << " left the grid";
+        onTime += std::round(periods) == 1.0;
+    }
+    const double steps = std::round((R->m_nextFrame - first) / period);
+    EXPECT_GE(steps, kFlips);
+    // Never faster than sixty a second: the flips span at least all but one
+    // of their periods.
+    EXPECT_GE(RealSeconds() - t0, (kFlips - 1) * period / 1000.0);
+    // Frames are skipped only when the machine holds the program up; a flip
+    // that oversleeps would skip nearly every one.
+    EXPECT_GE(onTime, kFlips / 2) << steps << " periods for " << kFlips << " flips";
 }
 
 // ---- the test clock -----------------------------------------------------------
 // The real clock plus an offset that tests move in jumps: a slow frame, or
-// the clock itself being set back or forward.
+// the clock itself being set back or forward. The last reading is kept: it
+// is the time at which the flip decided to return, which the test compares
+// with the schedule instead of a later reading that a busy machine delays.
 double g_offset = 0.0;
+double g_lastReading = 0.0;
 double RealMs() { return RealSeconds() * 1000.0; }
-double TestClock() { return RealMs() + g_offset; }
+double TestClock() { return g_lastReading = RealMs() + g_offset; }
 
 TEST_F(Window, ASlowFrameIsSkippedNotMadeUpInABurst)
 {
@@ -300,7 +329,7 @@ TEST_F(Window, ASlowFrameIsSkippedNotMadeUpInABurst)
     EXPECT_DOUBLE_EQ(std::fmod(R->m_nextFrame - grid, 20.0), 0.0);
     g_offset += 50.0; // one frame's drawing took 50 ms
     R->FlipScreens();
-    double now = TestClock();
+    const double now = g_lastReading;
     EXPECT_DOUBLE_EQ(std::fmod(R->m_nextFrame - grid, 20.0), 0.0) << "still on the 20 ms grid";
     EXPECT_GT(R->m_nextFrame, now) << "the missed frames are skipped at once";
     EXPECT_LE(R->m_nextFrame, now + 20.0);
@@ -311,7 +340,7 @@ TEST_F(Window, ASlowFrameIsSkippedNotMadeUpInABurst)
         const double before = R->m_nextFrame;
         R->FlipScreens();
         EXPECT_GE(R->m_nextFrame - before, 20.0);
-        EXPECT_GT(R->m_nextFrame, TestClock());
+        EXPECT_GT(R->m_nextFrame, g_lastReading);
     }
     EXPECT_GE(RealMs() - t0, 60.0);
 }
@@ -325,8 +354,9 @@ TEST_F(Window, AClockSteppingBackDoesNotStallTheFlip)
     g_offset -= 3.6e6; // an hour back
     const double t0 = RealSeconds();
     R->FlipScreens();
-    EXPECT_LT(RealSeconds() - t0, 1.0) << "the flip slept through the step";
-    EXPECT_LE(R->m_nextFrame, TestClock() + 1000.0 / 60.0);
+    // One frame at most is due; sleeping through the step would take an hour.
+    EXPECT_LT(RealSeconds() - t0, 10.0) << "the flip slept through the step";
+    EXPECT_LE(R->m_nextFrame, g_lastReading + 1000.0 / 60.0);
 }
 
 TEST_F(Window, AClockSteppingForwardCatchesUpInOneStep)
@@ -338,9 +368,9 @@ TEST_F(Window, AClockSteppingForwardCatchesUpInOneStep)
     g_offset += 1e13; // centuries of frames: counting them one by one would hang
     const double t0 = RealSeconds();
     R->FlipScreens();
-    EXPECT_LT(RealSeconds() - t0, 1.0);
-    const double now = TestClock();
-    EXPECT_GT(R->m_nextFrame, now - 1.0);
+    EXPECT_LT(RealSeconds() - t0, 10.0);
+    const double now = g_lastReading;
+    EXPECT_GT(R->m_nextFrame, now);
     EXPECT_LE(R->m_nextFrame, now + 1000.0 / 60.0);
 }
 

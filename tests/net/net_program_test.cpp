@@ -40,7 +40,7 @@ TEST(NetProgram, ProgramThatEndsNormallyLeavesTheGame)
         waitpid(pid, &status, 0);
     }
     EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(WaitUntil([] { return NETNUMPLAYERS() == 1; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return NETNUMPLAYERS() == 1; }, 30000));
 
     pRTNet->ShutDown();
     delete pRTNet;

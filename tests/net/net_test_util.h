@@ -138,8 +138,9 @@ inline std::string ReadLine(int fd, int ms = 30000)
     return "timeout";
 }
 
-// Polls cond every millisecond for at most ms; true when it held.
-inline bool WaitUntil(const std::function<bool()>& cond, int ms = 3000)
+// Polls cond every millisecond for at most ms; true when it held. The
+// default is long enough for a loaded machine; a quiet one returns at once.
+inline bool WaitUntil(const std::function<bool()>& cond, int ms = 30000)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {

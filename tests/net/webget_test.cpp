@@ -71,7 +71,7 @@ public:
             close(out_);
     }
     // The first number found in the output (http.server prints a sentence).
-    int Port(int ms = 10000)
+    int Port(int ms = 30000)
     {
         std::string text;
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -233,7 +233,7 @@ TEST_F(WebGet, GamesBeforeAndAfterADownloadKeepWorking)
     EXPECT_EQ(NETNUMPLAYERS(), 1);
     auto start = std::chrono::steady_clock::now();
     pRTNet->ShutDown();
-    EXPECT_LT(ElapsedMs(start), 2000);
+    EXPECT_LT(ElapsedMs(start), 10000) << "the worker waited for the idle client";
     close(idle);
     delete pRTNet;
     pRTNet = nullptr;

@@ -1,11 +1,15 @@
 // A translated program the input and quit tests drive with real key and
 // mouse events. Its command line picks what it reports on standard output:
-//   (nothing)  "ready", then frames until a quit rule ends it
+//   (nothing)  "ready", then frames until a quit rule ends it; "down 1" and
+//              "up 1" when KEY(1) (Escape) changes
 //   noescape   the same after ALLOWESCAPE(0)
 //   keys       "down N" / "up N" whenever KEY(N) of a mapped key changes
 //   mouse      "mouse X Y B1 B2 L R M" whenever MOUSESTATE or a button changes
 //   timers     the frame timer before the first frame, then SETSCREEN's result
-//   input      the line INPUT edits ("input <text>"), then FILEREQUEST$'s line
+//   input      the line INPUT edits ("input <text>"), then FILEREQUEST$'s line;
+//              meanwhile "held N" once key N was down in eight reads of the key
+//              state in a row (so the editor has seen it) and "released N" when
+//              a read finds it up again
 //   busy       frames that spend 200 ms drawing before the flip (with noescape
 //              after ALLOWESCAPE(0))
 #include <SDL.h>
@@ -13,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "media/dxinput.h"
 #include "media/opengl_dedudeve.h"
 #include "runtime/veltric.h"
 
@@ -79,8 +84,40 @@ void ReportTimers()
     END();
 }
 
+// SDL's key state, read as the runtime reads it, with a report of the keys
+// the program has surely seen. The line editor reads the state once per
+// frame and the frame step three times more, so eight reads in a row that
+// find a key down include at least one of the editor's: a test may release
+// the key once it sees "held".
+Uint8* ObservedKeyState(int* numkeys)
+{
+    constexpr int kSeen = 8;
+    static int downReads[256]; // by key number
+    Uint8* state = SDL_GetKeyState(numkeys);
+    for (int i = 0; i < kKeyTableRowCount; ++i) {
+        const int scan = kKeyTableRows[i].scanCode;
+        int& run = downReads[scan];
+        if (state[kKeyTableRows[i].sdlKey] == 1) {
+            if (++run == kSeen)
+                Say("held %d\n", scan);
+        } else {
+            if (run >= kSeen)
+                Say("released %d\n", scan);
+            run = 0;
+        }
+    }
+    return state;
+}
+
 void ReportInput()
 {
+    static const InputStateSource observed = {
+        [] { SDL_PumpEvents(); },
+        ObservedKeyState,
+        [](int* x, int* y) { return SDL_GetMouseState(x, y); },
+        [](int* dx, int* dy) { return SDL_GetRelativeMouseState(dx, dy); },
+    };
+    SetInputStateSourceForTesting(&observed);
     SHOWSCREEN();
     Say("ready\n");
     DGStr text = CGStr("x");
@@ -117,8 +154,15 @@ double __MainGameSub_()
     }
     SHOWSCREEN();
     Say("ready\n");
-    for (;;)
+    bool escape = false;
+    for (;;) {
+        const bool now = KEY(1) != 0.0;
+        if (now != escape) {
+            escape = now;
+            Say(now ? "down 1\n" : "up 1\n");
+        }
         SHOWSCREEN();
+    }
     return 0.0;
 }
 
