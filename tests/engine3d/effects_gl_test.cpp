@@ -42,19 +42,13 @@ Rgb Packed(double nx, double nz)
     return Rgb{pack(nx), pack(0), pack(nz)};
 }
 
-class Effects : public gltest::Window3D {
+class Effects : public gltest::CommandWindow3D {
 public:
-    void SetUp() override
-    {
-        gltest::Window3D::SetUp();
-        __g_pRbow3D = r3d;
-        __DG_DEBUG = 0;
-    }
     void TearDown() override
     {
         X_SPHEREMAPPING(0);
         X_MAKE2D();
-        gltest::Window3D::TearDown();
+        gltest::CommandWindow3D::TearDown();
     }
 
     // A square of side 2 facing the camera in the plane z = 0, wound

@@ -42,19 +42,13 @@ std::string Name(const CullCase& c)
     return s.str();
 }
 
-class ShadowScene : public gltest::Window3D {
+class ShadowScene : public gltest::CommandWindow3D {
 public:
-    void SetUp() override
-    {
-        gltest::Window3D::SetUp();
-        __g_pRbow3D = r3d;
-        __DG_DEBUG = 0;
-    }
     void TearDown() override
     {
         X_SPOT_LT(0, 0, 0, 0, 0, 0, 0, 0, 0); // the sun off again
         X_MAKE2D();
-        gltest::Window3D::TearDown();
+        gltest::CommandWindow3D::TearDown();
     }
 
     // The floor (half side 20 at height 0); a box of 2 x 2 x 2 from height 1

@@ -16,6 +16,7 @@
 
 #include "media/sound.h"
 #include "runtime/shoebox.h"
+#include "tests/support/open_descriptors.h"
 
 using namespace __VELTRIC__;
 
@@ -223,16 +224,7 @@ TEST_F(SoundTest, MusicPlaysOnceThenFallsSilent)
     EXPECT_EQ(Peak(s, s.size() - 2048), 0) << "silence after the end";
 }
 
-// Descriptors this process holds open.
-int OpenDescriptors()
-{
-    int n = 0;
-    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)e;
-        ++n;
-    }
-    return n;
-}
+using testsupport::OpenDescriptors;
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {

@@ -29,6 +29,7 @@
 #include "runtime/ini.h"
 #include "runtime/line_files.h"
 #include "runtime/shoebox.h"
+#include "tests/support/open_descriptors.h"
 
 namespace {
 
@@ -91,15 +92,7 @@ private:
     std::thread m_thread;
 };
 
-int OpenDescriptors()
-{
-    int n = 0;
-    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)e;
-        ++n;
-    }
-    return n;
-}
+using testsupport::OpenDescriptors;
 
 struct Loader {
     const char* command;
