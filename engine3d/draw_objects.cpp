@@ -284,6 +284,9 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     }
     a = std::min(a, n - 1);
     b = std::min(b, n - 1);
+    // The drawn vertex is A x w + B x (1 - w): with a weight of 0 that is
+    // frame B, also on the paths below that skip the blend.
+    if (w == 0.0f) a = b;
     POLY_FRAME& A = O.frames[a];
     POLY_FRAME& B = O.frames[b];
 
@@ -338,11 +341,22 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     } else if (effectOn) {
         InverseAffine(Mc, effectLight, Lo);
         if (effectMode == 3) {
+            // The volume follows the shape as drawn: between two frames it
+            // is cast by the blended positions.
+            POLY_NODE* V = A.triangles.Items();
+            if (w != 0.0f) {
+                const POLY_NODE* P = A.triangles.Items();
+                const POLY_NODE* R = B.triangles.Items();
+                for (int k = 0; k < N; ++k)
+                    for (int c = 0; c < 3; ++c)
+                        src[k].pos[c] = R[k].pos[c] + (P[k].pos[c] - R[k].pos[c]) * w;
+                V = src;
+            }
             glPushMatrix();
             BuildMatrix();
             glMultMatrixf(Mc);
-            O.CalculateSilhouetteEdges(A.triangles.Items(), Lo);
-            O.DrawInfiniteShadowVolume(A.triangles.Items(), Lo, true);
+            O.CalculateSilhouetteEdges(V, Lo);
+            O.DrawInfiniteShadowVolume(V, Lo, true);
             glPopMatrix();
             return;
         }

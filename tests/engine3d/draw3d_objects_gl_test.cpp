@@ -103,6 +103,8 @@ TEST_F(DrawObjects, FramesAndBlendWeightFollowTheFrameNumbersAndFactor)
         {0, 9, 0.5f, true, 550},   // frame 5 stands in for the missing 6
         {0, 9, 0.9f, true, 600},
         {1, 3, 0.25f, false, 250}, // frame 3 weighted 0.25 against frame 1
+        {1, 3, 0.0f, false, 200},  // ... weighted 0: frame 1 alone
+        {5, 1, 0.25f, true, 500},  // backwards onto a whole frame: p 4
         {99, 99, 0.0f, false, 600},
         {-4, -4, 0.0f, false, 100},
         {INT_MIN, INT_MAX, 0.5f, true, 100}, // p 0: no overflow on the way
