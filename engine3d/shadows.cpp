@@ -186,6 +186,21 @@ int UsableTriangles(const MeshObjectX& m, const POLY_NODE* V)
     return T;
 }
 
+// True when the current model-view matrix mirrors, so that a triangle wound
+// clockwise in object coordinates appears counter-clockwise on the screen.
+bool MirrorsWinding()
+{
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const double det = static_cast<double>(m[0]) * (static_cast<double>(m[5]) * m[10] -
+                                                      static_cast<double>(m[9]) * m[6]) -
+                       static_cast<double>(m[4]) * (static_cast<double>(m[1]) * m[10] -
+                                                      static_cast<double>(m[9]) * m[2]) +
+                       static_cast<double>(m[8]) * (static_cast<double>(m[1]) * m[6] -
+                                                      static_cast<double>(m[5]) * m[2]);
+    return det < 0.0;
+}
+
 } // namespace
 
 void MeshObjectX::CreateEdges()
@@ -287,8 +302,10 @@ void MeshObjectX::DrawInfiniteShadowVolume(POLY_NODE* V, float* L, bool caps)
     glStencilFunc(GL_ALWAYS, 0, 0xFFFFFFFFu);
     // The light-facing triangles are wound clockwise seen from the light,
     // and the sides and the far cap follow them: the volume's outside is its
-    // clockwise side, whatever front face the program draws with.
-    glFrontFace(GL_CW);
+    // clockwise side, whatever front face the program draws with. A model
+    // matrix that mirrors (a negative scaling) turns that winding round on
+    // the screen.
+    glFrontFace(MirrorsWinding() ? GL_CCW : GL_CW);
 
     for (int pass = 0; pass < 2; ++pass) {
         // Front faces of the volume count up, back faces count down.

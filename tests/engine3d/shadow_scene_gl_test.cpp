@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/x_commands.h"
 #include "runtime/core.h"
+#include "runtime/shoebox.h"
 #include "tests/engine3d/x_scene.h"
 
 namespace {
@@ -20,7 +22,7 @@ namespace {
 using namespace __VELTRIC__;
 using gltest::Rgb;
 
-constexpr int kFloor = 30, kBox = 31, kHalfBox = 32;
+constexpr int kFloor = 30, kBox = 31, kHalfBox = 32, kAnimatedBox = 33;
 constexpr double kWhite = 0xFFFFFF, kOrange = 0x0080FF;
 
 // The shadow light: up and to the left of the box, so that the shadow
@@ -73,22 +75,28 @@ public:
         X_SPOT_LT(0, 0xFFFFFF, 0, 10, 0, 0, -1, 0, 180);
     }
 
-    // The caster: the box, or the half box scaled by 2.
-    static void DrawCaster(bool scaled)
+    // The caster: the box; the half box scaled by 2; or the box mirrored
+    // by a negative scaling, which leaves its shape as it is.
+    enum Caster { kPlain, kScaled, kMirrored };
+    static void DrawCaster(Caster caster)
     {
-        if (scaled) {
+        if (caster == kScaled) {
             X_SCALING(2, 2, 2);
             X_DRAWOBJ(kHalfBox, 0);
+            X_SCALING(1, 1, 1);
+        } else if (caster == kMirrored) {
+            X_SCALING(-1, 1, 1);
+            X_DRAWOBJ(kBox, 0);
             X_SCALING(1, 1, 1);
         } else {
             X_DRAWOBJ(kBox, 0);
         }
     }
 
-    static void ShadowPass(bool scaled)
+    static void ShadowPass(Caster caster)
     {
         X_SPOT_LT(-3, 0xFFFFFF, kLight[0], kLight[1], kLight[2], 0, 0, 0, 1);
-        DrawCaster(scaled);
+        DrawCaster(caster);
         X_MAKE2D(); // ends the pass
     }
 
@@ -136,14 +144,21 @@ bool Same(Rgb a, Rgb b)
 
 TEST_F(ShadowScene, CasterShadowsTheFloorAndKeepsItsLitFacesAtEveryCullMode)
 {
-    for (bool scaled : {false, true}) {
+    const struct {
+        Caster caster;
+        const char* name;
+    } casters[] = {{kPlain, ""}, {kScaled, ", half box scaled by 2"}, {kMirrored, ", mirrored"}};
+    for (const auto& k : casters) {
         for (const CullCase& c : kCullCases) {
-            SCOPED_TRACE(Name(c) + (scaled ? ", half box scaled by 2" : ""));
+            // With culling on, a mirrored object shows the inside of its far
+            // faces, as GL draws it; the default cull mode 0 shows its outside.
+            if (k.caster == kMirrored && c.cullMode != 0) continue;
+            SCOPED_TRACE(Name(c) + k.name);
             Build(c.clockwise);
             // Without the shadow pass: what every spot looks like lit.
             Begin(c);
             X_DRAWOBJ(kFloor, 0);
-            DrawCaster(scaled);
+            DrawCaster(k.caster);
             std::vector<Pixel> at;
             std::vector<Rgb> lit;
             for (const Spot& s : kSpots) {
@@ -159,8 +174,8 @@ TEST_F(ShadowScene, CasterShadowsTheFloorAndKeepsItsLitFacesAtEveryCullMode)
 
             Begin(c);
             X_DRAWOBJ(kFloor, 0);
-            DrawCaster(scaled);
-            ShadowPass(scaled);
+            DrawCaster(k.caster);
+            ShadowPass(k.caster);
             for (std::size_t i = 0; i < lit.size(); ++i) {
                 const Spot& s = kSpots[i];
                 const Rgb got = At(at[i]);
@@ -183,7 +198,7 @@ TEST_F(ShadowScene, CullModeStaysAsChosenWhileThePassGoesOn)
         Build(c.clockwise);
         Begin(c);
         X_SPOT_LT(-3, 0xFFFFFF, kLight[0], kLight[1], kLight[2], 0, 0, 0, 1);
-        DrawCaster(false);
+        DrawCaster(kPlain);
         EXPECT_EQ(glIsEnabled(GL_CULL_FACE) == GL_TRUE, c.cullMode != 0);
         GLint front = 0, face = 0;
         glGetIntegerv(GL_FRONT_FACE, &front);
@@ -255,6 +270,111 @@ TEST_F(ShadowScene, StillFrameDrawnAfterAnEffectShowsTheNewNormals)
             X_DRAWOBJ(kBox + 10, 0);
             const Rgb fresh = At(p);
             EXPECT_EQ(again, fresh);
+        }
+    }
+}
+
+// The box as a text object file of two frames, frame 1 being frame 0 moved
+// by 4 away from the camera; each side a four-corner face.
+void WriteAnimatedBox(const std::string& path, bool clockwise)
+{
+    std::ostringstream o;
+    o << "DDDA 1.1\n0\n6\n";
+    // Corner c is at x = +-1, y = 1 or 3, z = +-1 by its bits 0, 1, 2.
+    const int faces[6][4] = {{0, 2, 6, 4}, {1, 3, 7, 5}, {0, 1, 5, 4},
+                             {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 5, 7, 6}};
+    auto corner = [](int c, int k) {
+        return k == 0 ? ((c & 1) ? 1 : -1) : k == 1 ? ((c & 2) ? 3 : 1) : ((c & 4) ? 1 : -1);
+    };
+    for (const auto& f : faces) {
+        // Turned round when its winding seen from outside is not the one asked for.
+        int d1[3] = {}, d2[3] = {}, out[3] = {};
+        for (int k = 0; k < 3; ++k) {
+            d1[k] = corner(f[1], k) - corner(f[0], k);
+            d2[k] = corner(f[2], k) - corner(f[0], k);
+            out[k] = corner(f[0], k) + corner(f[2], k) - (k == 1 ? 4 : 0);
+        }
+        const int ccw = (d1[1] * d2[2] - d1[2] * d2[1]) * out[0] +
+                        (d1[2] * d2[0] - d1[0] * d2[2]) * out[1] +
+                        (d1[0] * d2[1] - d1[1] * d2[0]) * out[2];
+        const bool turn = (ccw > 0) == clockwise;
+        o << "255 128 0 4";
+        for (int j = 0; j < 4; ++j) o << " " << f[turn ? 3 - j : j] << " 0";
+        o << "\n";
+    }
+    o << "2\n";
+    for (int dz : {0, -4}) {
+        o << "8\n";
+        for (int c = 0; c < 8; ++c)
+            o << corner(c, 0) << " " << corner(c, 1) << " " << corner(c, 2) + dz << " "
+              << corner(c, 0) * 0.577 << " " << (corner(c, 1) - 2) * 0.577 << " "
+              << corner(c, 2) * 0.577 << "\n";
+    }
+    std::ofstream(path) << o.str();
+}
+
+TEST_F(ShadowScene, AnimatedCasterThrowsTheShadowOfTheShapeAsDrawn)
+{
+    if (!__g_ShoeBox_Data) {
+        __g_ShoeBox_Data = new RTShoeBox;
+        __g_ShoeBox_Data->SetArchive("");
+    }
+    struct Draw {
+        double frame1, frame2, factor, interpolate;
+        double z; // where the blend puts the box's centre
+    } draws[] = {
+        {0, 1, 0, 0, 0}, // factor 0: all of the first frame
+        {0, 1, 0.5, 0, -2},
+        {0, 1, 1, 0, -4},
+        {0, 1, 0.5, 1, -2},
+        {1, 0, 0.25, 1, -3},
+    };
+    for (const CullCase& c : kCullCases) {
+        const std::string file = Path(c.clockwise ? "cw.ddd" : "ccw.ddd");
+        WriteAnimatedBox(file, c.clockwise);
+        xscene::Floor(kFloor, 0, 20, kWhite, c.clockwise);
+        X_LOADOBJ(DGStr(file.c_str()), kAnimatedBox);
+        ASSERT_EQ(X_NUMFACES(kAnimatedBox), 12);
+        for (const Draw& d : draws) {
+            SCOPED_TRACE(Name(c) + ", frames " + std::to_string(d.frame1) + " to " +
+                         std::to_string(d.frame2) + " at " + std::to_string(d.factor));
+            auto draw = [&d] {
+                X_DRAWANIM(kAnimatedBox, d.frame1, d.frame2, d.factor, d.interpolate);
+            };
+            // The floor in the shadow of the box where it is drawn, and where
+            // the shadow of the other frame would fall.
+            const Spot spots[] = {
+                {"top of the box", 0, 3, d.z, false},
+                {"floor in its shadow", 2.4, 0, d.z, true},
+                {"floor in another frame's shadow", 2.4, 0, d.z == 0 ? -4.0 : 0.0, false},
+            };
+            Begin(c);
+            X_DRAWOBJ(kFloor, 0);
+            draw();
+            std::vector<Pixel> at;
+            std::vector<Rgb> lit;
+            for (const Spot& s : spots) {
+                at.push_back(Where(s));
+                lit.push_back(At(at.back()));
+            }
+            // Orange, or grey where only the ambient light reaches it; the
+            // white floor when the box is elsewhere.
+            EXPECT_LT(lit[0].b, 128) << "the box is drawn there: " << lit[0];
+
+            Begin(c);
+            X_DRAWOBJ(kFloor, 0);
+            draw();
+            X_SPOT_LT(-3, 0xFFFFFF, kLight[0], kLight[1], kLight[2], 0, 0, 0, 1);
+            draw();
+            X_MAKE2D();
+            for (std::size_t i = 0; i < lit.size(); ++i) {
+                const Rgb got = At(at[i]);
+                if (spots[i].shadowed) {
+                    EXPECT_TRUE(Half(got, lit[i])) << spots[i].name << ": " << got << ", lit " << lit[i];
+                } else {
+                    EXPECT_TRUE(Same(got, lit[i])) << spots[i].name << ": " << got << ", lit " << lit[i];
+                }
+            }
         }
     }
 }
