@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "engine3d/dedudeve3d.h"
 #include "media/image.h"
@@ -18,17 +20,52 @@ namespace {
 
 char const kNoData[] = "NO_DATA";
 
-char const* ValueOf(const RTini& ini, char const* section, char const* key)
-{
-    DGStr const* v = ini.Get(section, key);
-    return v ? v->c_str() : kNoData;
-}
-
 double NumberOf(const RTini& ini, char const* section, char const* key)
 {
     DGStr const* v = ini.Get(section, key);
     return v ? v->Number() : 0.0;
 }
+
+// The keys of the first section of one name, looked up without regard to
+// case; the first key of a name wins, as with RTini::Get. A world names up
+// to three keys for each of its entries: looked up one by one in the
+// section, a world of many entries took minutes before any file was read.
+class SectionKeys {
+public:
+    SectionKeys(const RTini& ini, char const* section)
+    {
+        const RTini::Section* s = ini.FindSection(section);
+        if (!s) return;
+        m_values.reserve(static_cast<std::size_t>(s->keys.Count()));
+        for (int k = 0; k < s->keys.Count(); ++k)
+            m_values.emplace(Lower(s->keys[k]->key.c_str()), &s->keys[k]->value);
+    }
+    DGStr const* Get(char const* key) const
+    {
+        auto it = m_values.find(Lower(key));
+        return it == m_values.end() ? nullptr : it->second;
+    }
+    char const* ValueOf(char const* key) const
+    {
+        DGStr const* v = Get(key);
+        return v ? v->c_str() : kNoData;
+    }
+    double NumberOf(char const* key) const
+    {
+        DGStr const* v = Get(key);
+        return v ? v->Number() : 0.0;
+    }
+
+private:
+    static std::string Lower(char const* text)
+    {
+        std::string s(text);
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    }
+    std::unordered_map<std::string, DGStr const*> m_values;
+};
 
 // A count from the file: fraction cut off, below 1 (or not a number) none.
 // It is held to the number of keys the section holds: every entry names a
@@ -57,11 +94,11 @@ int WholeOf(double d)
 
 // The file's texture numbers count from 1; 0 and a missing key both select
 // the first texture.
-int TextureIndex(const RTini& ini, int i, char const* suffix)
+int TextureIndex(const SectionKeys& objects, int i, char const* suffix)
 {
     char key[32];
     std::snprintf(key, sizeof key, "%d%s", i, suffix);
-    int t = WholeOf(NumberOf(ini, "objects", key));
+    int t = WholeOf(objects.NumberOf(key));
     return t > 0 ? t - 1 : t;
 }
 
@@ -94,19 +131,25 @@ void ReadWorldPlan(const RTini& ini, char const* file, WorldPlan& plan)
 
     const int n = CountOf(ini, "textures");
     plan.textures.reserve(static_cast<std::size_t>(n));
-    for (int i = 1; i <= n; ++i) {
-        std::snprintf(key, sizeof key, "%d", i);
-        plan.textures.push_back(plan.folder + ValueOf(ini, "textures", key));
+    if (n > 0) {
+        const SectionKeys textures(ini, "textures");
+        for (int i = 1; i <= n; ++i) {
+            std::snprintf(key, sizeof key, "%d", i);
+            plan.textures.push_back(plan.folder + textures.ValueOf(key));
+        }
     }
 
     const int m = CountOf(ini, "objects");
     plan.objects.resize(static_cast<std::size_t>(m));
-    for (int i = 1; i <= m; ++i) {
-        WorldPlan::Object& o = plan.objects[static_cast<std::size_t>(i - 1)];
-        std::snprintf(key, sizeof key, "%d", i);
-        o.path = plan.folder + ValueOf(ini, "objects", key);
-        o.ta = TextureIndex(ini, i, "ta");
-        o.tb = TextureIndex(ini, i, "tb");
+    if (m > 0) {
+        const SectionKeys objects(ini, "objects");
+        for (int i = 1; i <= m; ++i) {
+            WorldPlan::Object& o = plan.objects[static_cast<std::size_t>(i - 1)];
+            std::snprintf(key, sizeof key, "%d", i);
+            o.path = plan.folder + objects.ValueOf(key);
+            o.ta = TextureIndex(objects, i, "ta");
+            o.tb = TextureIndex(objects, i, "tb");
+        }
     }
 }
 

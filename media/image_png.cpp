@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "media/image.h"
@@ -153,8 +155,12 @@ std::uint8_t ReadIntoImage(OPENGL_IMAGE& img, int w, int h, int rowbytes, int ch
         if (!rt_png_read(img.pixels, rows.data())) return 0;
         return 1;
     }
-    std::vector<unsigned char> data(static_cast<std::size_t>(rowbytes) * h);
-    if (!rt_png_read(data.data(), rows.data())) return 0;
+    // Left uninitialised: the decoder writes every row it delivers, and a
+    // file cut short after its header must not cost the memory of all the
+    // rows its header claims (768 MiB for the largest RGB picture).
+    std::unique_ptr<unsigned char[]> data(
+        new (std::nothrow) unsigned char[static_cast<std::size_t>(rowbytes) * h]);
+    if (!data || !rt_png_read(data.get(), rows.data())) return 0;
     const bool keyed = ch == 3 && colorkey != kNoColorKey;
     const std::uint32_t key = static_cast<std::uint32_t>(colorkey);
     for (int r = 0; r < h; ++r) {

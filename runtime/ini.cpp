@@ -51,7 +51,13 @@ struct Gathered {
         if (keys.Count() > 0) {
             RTini::Section* s = new RTini::Section;
             s->name = name;
+            // Sized to the keys read: the usual minimum of 512 slots would
+            // cost 4 KiB for each section of one key, hundreds of times the
+            // bytes of the file. Keys added later grow it as usual.
+            const int minimum = s->keys.Minimum();
+            s->keys.SetGrowth(s->keys.Step(), keys.Count());
             for (int i = 0; i < keys.Count(); ++i) s->keys.Push(keys[i]);
+            s->keys.SetGrowth(s->keys.Step(), minimum);
             sections.Push(s);
         }
         keys.Clear();

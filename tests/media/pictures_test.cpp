@@ -556,6 +556,37 @@ TEST(PngReader, FileReadingStopsAtWhatThePictureCanNeed)
     }
 }
 
+TEST(PngReader, FileCutShortAfterAHugeHeaderFailsWithoutHoldingItsRows)
+{
+    // The header claims the largest picture; the file holds two rows. Each
+    // colour type fails at the first missing row, before memory for the
+    // rows it never delivers is taken.
+    TempDir dir;
+    for (int colorType : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_RGB_ALPHA}) {
+        SCOPED_TRACE(colorType);
+        fixtures::PngSpec s;
+        s.w = kMaxPictureSide;
+        s.h = 2;
+        s.colorType = colorType;
+        const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_GRAY ? 1 : 4;
+        s.rows.assign(static_cast<std::size_t>(s.w) * s.h * channels, 9);
+        Bytes file = fixtures::EncodePng(s);
+        ASSERT_FALSE(file.empty());
+        // Height field of the header, then the header's CRC over its type and data.
+        for (int i = 0; i < 4; ++i) file[20 + i] = static_cast<std::uint8_t>(kMaxPictureSide >> (24 - 8 * i));
+        const uLong crc = crc32(0, file.data() + 12, 17);
+        for (int i = 0; i < 4; ++i) file[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        file.resize(file.size() - 12); // no end chunk: the data simply stops
+        const std::string name = dir / ("cut" + std::to_string(colorType) + ".png");
+        WriteAt(name, 0, file);
+        const long long before = PeakMemory();
+        OPENGL_IMAGE img;
+        EXPECT_EQ(img.LoadImagePNG(name.c_str(), kNoColorKey), 0);
+        EXPECT_EQ(img.width, 0);
+        EXPECT_LT(PeakMemory() - before, 64LL << 20);
+    }
+}
+
 // ---- writers -----------------------------------------------------------------
 
 namespace {

@@ -1,6 +1,7 @@
 // INI files: parsing, lookups, changes and the file written back.
 #include "runtime/ini.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +161,36 @@ TEST_F(IniTest, FilesAboveTheCapAreRefusedUnreadAndNeverWrittenOver)
         EXPECT_EQ(st.st_size == size, refused);
         std::remove("big.ini");
     }
+}
+
+// The most this process has held in memory so far, in bytes.
+long long PeakMemory()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<long long>(u.ru_maxrss) * 1024;
+}
+
+TEST_F(IniTest, ManySmallSectionsCostMemoryInProportionToTheFile)
+{
+    // 2 MiB of one-key sections, well under the size cap: memory grows with
+    // the entries read, not by a fixed key array for every section.
+    constexpr int kSections = 256 * 1024;
+    std::string text;
+    text.reserve(kSections * 8);
+    for (int i = 0; i < kSections; ++i) text += "[a]\nb=c\n";
+    text += "[last]\nk=end\n";
+    Put("many.ini", text);
+    const long long before = PeakMemory();
+    Open("many.ini");
+    const long long grown = PeakMemory() - before;
+    EXPECT_EQ(__g_Ini.sections.Count(), kSections + 1);
+    EXPECT_EQ(Value("last", "k"), "end");
+    EXPECT_LT(grown, 256LL << 20) << "bytes for " << text.size() << " bytes of file";
+    // A section read with one key still takes further keys.
+    for (int i = 0; i < 600; ++i) Set("last", ("k" + std::to_string(i)).c_str(), "v");
+    EXPECT_EQ(Value("last", "k599"), "v");
+    EXPECT_EQ(__g_Ini.FindSection("last")->keys.Count(), 601);
 }
 
 TEST_F(IniTest, PackedIniIsWrittenUnderTheNameTheProgramGave)
