@@ -2,7 +2,6 @@
 // the text grammar with its comments.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "engine3d/mesh_object.h"
 #include "engine3d/mesh_text.h"
 #include "mesh_fixture.h"
+#include "tests/support/peak_memory.h"
 
 using namespace __VELTRIC__;
 using mesh_test::BuildCompressed;
@@ -222,13 +222,7 @@ TEST(MeshBinary, RefusedFilesLeaveTheObjectEmpty)
     }
 }
 
-// The most this process has held in memory so far, in bytes.
-long long PeakMemory()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<long long>(u.ru_maxrss) * 1024;
-}
+using testsupport::PeakMemory;
 
 TEST(MeshBinary, LargeFilesAreJudgedBeforeTheyAreRead)
 {

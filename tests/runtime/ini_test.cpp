@@ -1,13 +1,13 @@
 // INI files: parsing, lookups, changes and the file written back.
 #include "runtime/ini.h"
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "runtime/filesystem.h"
 #include "runtime/shoebox.h"
 #include "tests/runtime/files_fixture.h"
+#include "tests/support/peak_memory.h"
 
 using namespace __VELTRIC__;
 using veltric_test::FilesTest;
@@ -163,13 +163,7 @@ TEST_F(IniTest, FilesAboveTheCapAreRefusedUnreadAndNeverWrittenOver)
     }
 }
 
-// The most this process has held in memory so far, in bytes.
-long long PeakMemory()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<long long>(u.ru_maxrss) * 1024;
-}
+using testsupport::PeakMemory;
 
 TEST_F(IniTest, ManySmallSectionsCostMemoryInProportionToTheFile)
 {
@@ -186,7 +180,9 @@ TEST_F(IniTest, ManySmallSectionsCostMemoryInProportionToTheFile)
     const long long grown = PeakMemory() - before;
     EXPECT_EQ(__g_Ini.sections.Count(), kSections + 1);
     EXPECT_EQ(Value("last", "k"), "end");
-    EXPECT_LT(grown, 256LL << 20) << "bytes for " << text.size() << " bytes of file";
+    if (testsupport::kPeakMemoryIsExact) {
+        EXPECT_LT(grown, 256LL << 20) << "bytes for " << text.size() << " bytes of file";
+    }
     // A section read with one key still takes further keys.
     for (int i = 0; i < 600; ++i) Set("last", ("k" + std::to_string(i)).c_str(), "v");
     EXPECT_EQ(Value("last", "k599"), "v");
