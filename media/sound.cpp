@@ -100,8 +100,8 @@ bool LooksLikeMp3(FILE* f)
 // loading fails.
 SDL_RWops* g_musicSource = nullptr;
 
-// Loads the music file name (already resolved) as the mixer's own loader
-// would, through a stream this module owns. Null with the mixer's error set.
+// Loads the music file name as the mixer's own loader would, through a
+// stream this module owns. Null with the mixer's error set.
 Mix_Music* LoadMusic(const char* name)
 {
     // Regular files only, through the one case-insensitive open.
@@ -268,8 +268,7 @@ double PLAYMUSIC(const DGStr& file, int loop)
         !ResolveThroughArchive(__g_ShoeBox_Media, file.c_str(), path))
         return 0;
 
-    std::vector<char> name(path.size() + 1);
-    if (RTFileSystem::GetNoCaseName4Input(path.c_str(), name.data())) g_pMixMusic = LoadMusic(name.data());
+    g_pMixMusic = LoadMusic(path.c_str());
 
     if (!g_pMixMusic) {
         std::printf("PLAYMUSIC:\n%s\n", SDL_GetError());

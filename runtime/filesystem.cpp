@@ -140,6 +140,22 @@ std::FILE* fopen_case(char const* name, char const* mode)
     return f;
 }
 
+bool RTFileSystem::FitsAsText(char const* name)
+{
+    if (size <= kMaxTextFileBytes) return true;
+    std::printf("file too large: %s\n", name);
+    Close();
+    return false;
+}
+
+int RTFileSystem::ReadTextLine(char* buffer, int max)
+{
+    bool cut = false;
+    if (position >= kMaxTextFileBytes || !ReadLine(buffer, max, &cut)) return 0;
+    if (cut) SkipRestOfLine(kMaxTextFileBytes);
+    return 1;
+}
+
 int RTFileSystem::Close()
 {
     int r = 0;

@@ -39,6 +39,18 @@ public:
     // the file or once the position reaches limit.
     void SkipRestOfLine(std::int64_t limit = INT64_MAX);
 
+    // For the readers of whole text files (line files, INI files): true when
+    // the open file is no larger than kMaxTextFileBytes; otherwise prints
+    // "file too large: NAME" with the name given, closes the file and gives
+    // false, so that it is refused unread.
+    bool FitsAsText(char const* name);
+
+    // The next line of a text file as ReadLine delivers it, with the rest of
+    // a line too long for the buffer skipped (a line is never split over two)
+    // and nothing read past kMaxTextFileBytes, also when the file grows while
+    // it is read. 1 when a line was delivered, 0 at the end.
+    int ReadTextLine(char* buffer, int max);
+
     // Closes the stream when one is open and clears all three fields.
     int Close();
 

@@ -135,12 +135,10 @@ void RTini::Read(DGStr name)
 
     RTFileSystem rec;
     if (!rec.OpenIn(path)) return;
-    if (rec.size > kMaxTextFileBytes) {
-        // Refused unread, and with no file name: writing the changes back
-        // would replace the whole file by the few keys put in later.
-        std::printf("file too large: %s\n", path);
+    if (!rec.FitsAsText(path)) {
+        // With no file name: writing the changes back would replace the
+        // whole file by the few keys put in later.
         filename = "";
-        rec.Close();
         return;
     }
     ReadFrom(rec);
@@ -151,13 +149,7 @@ void RTini::ReadFrom(RTFileSystem& rec)
 {
     Gathered g;
     char line[1024];
-    bool cut = false;
-    // The position bound holds also when the file grows while it is read.
-    while (rec.position < kMaxTextFileBytes && rec.ReadLine(line, sizeof line, &cut)) {
-        // The rest of a line too long for the buffer is not a line of its own.
-        if (cut) rec.SkipRestOfLine(kMaxTextFileBytes);
-        ParseLine(line, g, sections);
-    }
+    while (rec.ReadTextLine(line, sizeof line)) ParseLine(line, g, sections);
     g.Flush(sections);
 }
 

@@ -93,24 +93,17 @@ int FAST_FILE::FillBuffer(char const* name)
         __Error(3);
         return 3;
     }
-    if (rec.size > kMaxTextFileBytes) {
-        // Refused unread. The name is not kept either: a later write-back
-        // would replace the whole file by the few lines put into the cache.
-        std::printf("file too large: %s\n", name);
-        rec.Close();
+    if (!rec.FitsAsText(name)) {
+        // The name is not kept either: a later write-back would replace the
+        // whole file by the few lines put into the cache.
         filename[0] = '\0';
         __Error(3);
         return 3;
     }
+    // A line longer than a cache line is cut, not split over two lines: the
+    // line numbers must stay those of the file.
     int count = 0;
-    bool cut = false;
-    // The position bound holds also when the file grows while it is read.
-    while (count < kLines && rec.position < kMaxTextFileBytes && rec.ReadLine(lines[count], kLineSize, &cut)) {
-        // A line longer than a cache line is cut, not split over two lines:
-        // the line numbers must stay those of the file.
-        if (cut) rec.SkipRestOfLine(kMaxTextFileBytes);
-        ++count;
-    }
+    while (count < kLines && rec.ReadTextLine(lines[count], kLineSize)) ++count;
     lastLine = count > 0 ? count - 1 : 0;
     rec.Close();
     return 0;
