@@ -7,6 +7,7 @@
 
 #include "engine3d/collision_geometry.h"
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/matrix4.h"
 
 namespace __VELTRIC__ {
 
@@ -204,7 +205,7 @@ double Dedudeve3D::CollisionCone(MeshObjectX& obj, int frame, float x, float y, 
     float apex[3], axis[3];
     os.Point(apexWorld, apex);
     os.Direction(apexWorld, axisWorld, axis);
-    const float cosAngle = std::cos(angle * 0.017453292f);
+    const float cosAngle = std::cos(angle * kDegToRad);
 
     // The bound assumes the unit axis the triangle test gets from a rigid
     // model matrix; with scaling the triangles decide alone.

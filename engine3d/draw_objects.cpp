@@ -43,20 +43,6 @@ bool HasBuffers() { return glGenBuffersArb && glBindBufferArb && glBufferDataArb
 
 float Dot(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// Divides v by its length when the squared length is above 1e-7 (in double)
-// and the length is not 0.
-void NormaliseSafe(float* v)
-{
-    const double sq = static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
-                      static_cast<double>(v[2]) * v[2];
-    if (!(sq > 1e-7)) return;
-    const float len = static_cast<float>(std::sqrt(sq));
-    if (len == 0.0f) return;
-    v[0] /= len;
-    v[1] /= len;
-    v[2] /= len;
-}
-
 bool UpperIsIdentity(const float* m)
 {
     for (int c = 0; c < 3; ++c)
@@ -386,7 +372,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
             }
             if (effectVertices) {
                 float L[3] = {Lo[0] - q.pos[0], Lo[1] - q.pos[1], Lo[2] - q.pos[2]};
-                NormaliseSafe(L);
+                Vec3NormaliseIfLong(L);
                 if (effectMode == 1) {
                     q.light[0] = Dot(r->basis1, L) * 0.5f + 0.5f;
                     q.light[1] = Dot(r->basis2, L) * 0.5f + 0.5f;
@@ -396,7 +382,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
                         (static_cast<float>(q.colourIndex & 0xFFu) + 0.5f) * O.celScale;
                     float D[3] = {q.pos[0] - q.normal[0], q.pos[1] - q.normal[1],
                                   q.pos[2] - q.normal[2]};
-                    NormaliseSafe(D);
+                    Vec3NormaliseIfLong(D);
                     float s = Dot(L, D);
                     s = std::min(std::max(s, 0.05f), 0.95f);
                     q.basis2[0] = s;

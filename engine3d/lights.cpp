@@ -6,26 +6,9 @@
 
 #include "engine3d/colour_rgb.h"
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/matrix4.h"
 
 namespace __VELTRIC__ {
-
-namespace {
-
-// Divides by the length only when it is meaningfully above zero, so a zero
-// direction stays zero instead of turning into NaN.
-void NormaliseIfLong(float v[3])
-{
-    const double sq = static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
-                      static_cast<double>(v[2]) * v[2];
-    if (!(sq > 1e-7)) return;
-    const float len = static_cast<float>(std::sqrt(sq));
-    if (len == 0.0f) return;
-    v[0] /= len;
-    v[1] /= len;
-    v[2] /= len;
-}
-
-} // namespace
 
 void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, float dx, float dy,
                         float dz, float cutoff, int showDebug)
@@ -81,7 +64,7 @@ void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, 
         glLightfv(light, GL_SPECULAR, noSpecular);
         glLightf(light, GL_SPOT_CUTOFF, 180.0f);
     } else if (cutoff == 180.0f) {
-        NormaliseIfLong(dir);
+        Vec3NormaliseIfLong(dir);
         const GLfloat towards[4] = {-dir[0], -dir[1], -dir[2], 0.0f};
         glLightf(light, GL_SPOT_CUTOFF, 180.0f);
         glLightfv(light, GL_POSITION, towards);
@@ -93,7 +76,7 @@ void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, 
         glLightfv(light, GL_DIFFUSE, diffuse);
         glLightfv(light, GL_SPECULAR, diffuse);
     } else {
-        NormaliseIfLong(dir);
+        Vec3NormaliseIfLong(dir);
         glLightf(light, GL_SPOT_CUTOFF, cutoff);
         glLightfv(light, GL_POSITION, pos);
         glLightfv(light, GL_SPOT_DIRECTION, dir);

@@ -163,4 +163,16 @@ void FrustumPlanes(const float projection[16], const float modelview[16], float 
     }
 }
 
+void Vec3NormaliseIfLong(float v[3])
+{
+    const double sq = static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
+                      static_cast<double>(v[2]) * v[2];
+    if (!(sq > 1e-7)) return;
+    const float len = static_cast<float>(std::sqrt(sq));
+    if (len == 0.0f) return;
+    v[0] /= len;
+    v[1] /= len;
+    v[2] /= len;
+}
+
 } // namespace __VELTRIC__

@@ -1,5 +1,5 @@
 #pragma once
-// 4 x 4 matrix helpers of the 3D renderer. Matrices are 16 floats in OpenGL
+// 4 x 4 matrix and 3-vector helpers of the 3D renderer. Matrices are 16 floats in OpenGL
 // column-major order (element 4 * column + row), as GL hands them over with
 // glGetFloatv and takes them with glMultMatrixf.
 
@@ -29,5 +29,10 @@ void Mat4LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY
 // projection x modelview, each scaled so that (a, b, c) is a unit vector:
 // a * x + b * y + c * z + d is then the signed distance, positive inside.
 void FrustumPlanes(const float projection[16], const float modelview[16], float planes[6][4]);
+
+// Divides v by its length only when the squared length (in double) is above
+// 1e-7, so a zero or tiny direction stays as it is instead of turning into
+// NaN or blowing up.
+void Vec3NormaliseIfLong(float v[3]);
 
 } // namespace __VELTRIC__

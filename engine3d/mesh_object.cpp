@@ -8,9 +8,23 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine3d/colour_rgb.h"
 #include "media/gl_extensions.h"
 
 namespace __VELTRIC__ {
+
+void SetNodeColour(POLY_NODE& n, std::uint32_t c)
+{
+    n.colour = c;
+    if (c >= MESH_WHITE) {
+        n.r = n.g = n.b = 1.0f;
+        return;
+    }
+    const ColourRgb rgb = SplitColour(c);
+    n.r = rgb.r;
+    n.g = rgb.g;
+    n.b = rgb.b;
+}
 
 namespace {
 
@@ -88,15 +102,7 @@ void MeshObject::ExpandPoint(const POLY_FRAME& f, int i, POLY_NODE& out) const
     std::memcpy(out.normal, normal(p.normal), sizeof out.normal);
     std::memcpy(out.basis1, normal(p.basis1), sizeof out.basis1);
     std::memcpy(out.basis2, normal(p.basis2), sizeof out.basis2);
-    std::uint32_t c = p.colour < colours.Count() ? colours[p.colour] : MESH_WHITE;
-    out.colour = c;
-    if (c >= MESH_WHITE) {
-        out.r = out.g = out.b = 1.0f;
-    } else {
-        out.r = static_cast<float>(c & 255) / 255.0f;
-        out.g = static_cast<float>((c >> 8) & 255) / 255.0f;
-        out.b = static_cast<float>((c >> 16) & 255) / 255.0f;
-    }
+    SetNodeColour(out, p.colour < colours.Count() ? colours[p.colour] : MESH_WHITE);
     out.colourIndex = p.colour;
     // A frame may hold more points than there are texture pairs (a file
     // whose frames differ in size): those points get 0, 0.

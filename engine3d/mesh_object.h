@@ -44,6 +44,10 @@ struct POLY_NODE {
 };
 static_assert(sizeof(POLY_NODE) == 88, "draw vertex layout is handed to GL");
 
+// Sets the vertex colour c and its red, green and blue from 0 to 1; colours
+// from MESH_WHITE up (the separator values among them) draw white.
+void SetNodeColour(POLY_NODE& n, std::uint32_t c);
+
 // One animation frame.
 struct POLY_FRAME {
     Queue<XPOLY_NODE> points{128, 512};

@@ -108,7 +108,6 @@ void Dedudeve3D::UserObjectAddVertex(float x, float y, float z, float u, float v
 {
     POLY_FRAME* f = BuildFrame(slots);
     if (!f) return;
-    const std::uint32_t c = static_cast<std::uint32_t>(colour);
     POLY_NODE n;
     std::memset(&n, 0, sizeof n);
     n.pos[0] = x;
@@ -116,14 +115,7 @@ void Dedudeve3D::UserObjectAddVertex(float x, float y, float z, float u, float v
     n.pos[2] = z;
     n.u = u;
     n.v = v;
-    n.colour = c;
-    if (c >= MESH_WHITE) {
-        n.r = n.g = n.b = 1.0f;
-    } else {
-        n.r = static_cast<float>(c & 0xFF) / 255.0f;
-        n.g = static_cast<float>((c >> 8) & 0xFF) / 255.0f;
-        n.b = static_cast<float>((c >> 16) & 0xFF) / 255.0f;
-    }
+    SetNodeColour(n, static_cast<std::uint32_t>(colour));
     f->vertices.Push(n);
 }
 

@@ -5,7 +5,9 @@
 #include "engine3d/dedudeve3d.h"
 
 #include <SDL_opengl.h>
+#include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,28 +45,18 @@ Source ReadSource(char const* name, std::vector<char>& text)
         std::vector<char> found(std::strlen(use) + 1);
         return RTFileSystem::ResolveQuiet(use, found.data()) ? Source::unreadable : Source::missing;
     }
-    // Read in pieces: a stream's reported size is not trusted (a directory
-    // opens and reports a size it cannot deliver).
-    text.clear();
-    char buf[16384];
-    std::size_t got;
-    bool ok = true;
-    while (ok && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        if (text.size() + got > kMaxSourceBytes) {
-            ok = false;
-            break;
-        }
-        try {
-            text.insert(text.end(), buf, buf + got);
-        } catch (...) {
-            ok = false;
-        }
+    // The open takes regular files only, so their size is known before
+    // anything is read; a larger source is refused unread.
+    struct stat st;
+    bool ok = ::fstat(fileno(f), &st) == 0 && st.st_size >= 0 &&
+              static_cast<std::uint64_t>(st.st_size) <= kMaxSourceBytes;
+    if (ok) {
+        const std::size_t size = static_cast<std::size_t>(st.st_size);
+        text.assign(size + 1, '\0');
+        ok = std::fread(text.data(), 1, size, f) == size;
     }
-    if (std::ferror(f)) ok = false;
     std::fclose(f);
-    if (!ok) return Source::unreadable;
-    text.push_back('\0');
-    return Source::read;
+    return ok ? Source::read : Source::unreadable;
 }
 
 // Deletes the three GL objects of a slot (each only when it exists).
