@@ -115,23 +115,12 @@ void MeshObject::SaveToMemory(Queue<std::uint8_t>& out) const
 
 bool MeshObject::Save(char const* file)
 {
-    // Only an old file (or a link) is removed first: remove() would also
-    // take away an empty directory or a device node of that name.
-    struct stat st;
-    if (lstat(file, &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) std::remove(file);
-    std::FILE* f = fopen_case(file, "wb");
-    if (!f) f = std::fopen(file, "wb");
-    bool ok = f != nullptr;
-    if (ok) {
-        Queue<std::uint8_t> bytes(4096, 4096);
-        SaveToMemory(bytes);
-        const std::size_t n = static_cast<std::size_t>(bytes.Count());
-        // A full disk may fail the write or only the flush at closing.
-        if (n > 0 && std::fwrite(bytes.Items(), 1, n, f) != n) ok = false;
-        if (std::fclose(f) != 0) ok = false;
-    }
-    if (!ok) std::printf("can't write to file: %s\n", file);
-    return ok;
+    // The object replaces the file only once it is written whole; a
+    // directory or device of that name is never touched.
+    Queue<std::uint8_t> bytes(4096, 4096);
+    SaveToMemory(bytes);
+    const std::size_t n = static_cast<std::size_t>(bytes.Count());
+    return ReplaceFile(file, [&](std::FILE* f) { return n == 0 || std::fwrite(bytes.Items(), 1, n, f) == n; });
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "media/gl_extensions.h"
@@ -30,21 +31,16 @@ bool ValidSlot(int slot) { return static_cast<unsigned>(slot) < Dedudeve3D::kSha
 // whole file is held in memory and handed to the compiler.
 constexpr std::size_t kMaxSourceBytes = 1u << 20;
 
-enum class Source { read, missing, unreadable };
-
 // Reads the whole of a source file, found through the data archive and the
-// case-insensitive lookup, into text (zero-terminated). A name that matches
-// no file is missing (the lookup reports it); a file that exists but cannot
-// be opened or read to its end, or is larger than the limit, is unreadable.
-Source ReadSource(char const* name, std::vector<char>& text)
+// case-insensitive lookup, into text (zero-terminated). False when no file of
+// that name opens (the lookup prints its lines), when it cannot be read to
+// its end, or when it is larger than the limit.
+bool ReadSource(char const* name, std::vector<char>& text)
 {
-    char path[4096];
-    char const* use = FindDataFile(name, path, sizeof path) ? path : name;
-    std::FILE* f = fopen_case(use, "rb");
-    if (!f) {
-        std::vector<char> found(std::strlen(use) + 1);
-        return RTFileSystem::ResolveQuiet(use, found.data()) ? Source::unreadable : Source::missing;
-    }
+    std::string path;
+    if (!FindDataFile(name, path)) path = name;
+    std::FILE* f = fopen_case(path.c_str(), "rb");
+    if (!f) return false;
     // The open takes regular files only, so their size is known before
     // anything is read; a larger source is refused unread.
     struct stat st;
@@ -56,7 +52,7 @@ Source ReadSource(char const* name, std::vector<char>& text)
         ok = std::fread(text.data(), 1, size, f) == size;
     }
     std::fclose(f);
-    return ok ? Source::read : Source::unreadable;
+    return ok;
 }
 
 // Deletes the three GL objects of a slot (each only when it exists).
@@ -109,15 +105,14 @@ bool Dedudeve3D::LoadShader(int slot, char const* vertexFile, char const* fragme
     DeleteSlotObjects(s);
 
     std::vector<char> text;
-    // Compiles one source into target; false when a named file exists but
-    // cannot be read whole, or when it does not compile. No name, or a name
-    // that matches no file, leaves target 0.
+    // Compiles one source into target; false when a named file cannot be
+    // opened or read whole, or does not compile: the program must not take
+    // the slot for its shader. No name (null or empty) means no shader of
+    // that kind and leaves target 0.
     auto compile = [&](char const* file, GLenum kind, std::uint32_t& target,
                        char const* failure) -> bool {
-        if (!file) return true;
-        const Source got = ReadSource(file, text);
-        if (got == Source::missing) return true;
-        if (got == Source::unreadable) {
+        if (!file || !file[0]) return true;
+        if (!ReadSource(file, text)) {
             if (cb) cb(failure);
             return false;
         }

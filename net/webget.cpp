@@ -40,17 +40,6 @@ private:
     bool m_done = false;
 };
 
-std::FILE* OpenForWriting(const char* name)
-{
-    std::remove(name);
-    std::FILE* f = fopen_case(name, "wb");
-    if (!f)
-        f = std::fopen(name, "wb");
-    if (!f)
-        std::printf("can't write to file: %s\n", name);
-    return f;
-}
-
 } // namespace
 
 int RTHawkNetwork::WGet(const char* host, const char* path, int port, const char* file)
@@ -68,7 +57,11 @@ int RTHawkNetwork::WGet(const char* host, const char* path, int port, const char
 
     NLsocket sock = NL_INVALID;
     NLint group = NL_INVALID;
-    std::FILE* out = nullptr;
+    // The body goes to a temporary file that replaces the old one at the
+    // end: a disc that fills up keeps the old file instead of a cut one.
+    FileReplacement out;
+    bool opened = false;
+    bool wrote = true;
     int result = 0;
     do {
         NLaddress a{};
@@ -86,7 +79,7 @@ int RTHawkNetwork::WGet(const char* host, const char* path, int port, const char
                               path, host);
         if (n < 0 || n >= static_cast<int>(sizeof request))
             break; // does not fit: fail before the file is touched
-        out = OpenForWriting(file);
+        opened = out.Begin(file);
         if (nlWrite(sock, request, n) == NL_INVALID)
             break;
         group = nlGroupCreate();
@@ -104,13 +97,16 @@ int RTHawkNetwork::WGet(const char* host, const char* path, int port, const char
                 break;
             }
             int body = header.Done() ? 0 : header.Feed(buf, r);
-            if (body < r && out)
-                std::fwrite(buf + body, 1, static_cast<std::size_t>(r - body), out);
+            if (body < r && opened)
+                wrote = wrote && std::fwrite(buf + body, 1, static_cast<std::size_t>(r - body),
+                                             out.File()) == static_cast<std::size_t>(r - body);
         }
     } while (false);
 
-    if (out)
-        std::fclose(out);
+    // What arrived stays also when the transfer broke off, as it always has;
+    // only a failed write keeps the old file.
+    if (opened)
+        out.Commit(wrote);
     if (group != NL_INVALID)
         nlGroupDestroy(group);
     nlClose(sock);

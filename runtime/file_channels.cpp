@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 #include "runtime/core.h"
@@ -85,7 +86,7 @@ template <class T, class V> double Write(int channel, V value)
 template <class T, class V> double Read(int channel, V& value)
 {
     RTFileSystem& ch = OpenChannel(channel);
-    ch.position += static_cast<int>(sizeof(T));
+    ch.position += static_cast<std::int64_t>(sizeof(T));
     unsigned char b[sizeof(T)];
     if (std::fread(b, 1, sizeof b, ch.file) != sizeof b) Fatal(3);
     value = static_cast<V>(Wire<T>::Decode(b));
@@ -130,7 +131,15 @@ double OPENFILE(int channel, DGStr const& name, int mode)
     ch.Close();
     if (mode == 0) {
         // A file whose name differs only in case is written over under its
-        // own letter case.
+        // own letter case. A directory, FIFO, socket or device of that name
+        // is neither deleted nor opened (a FIFO without a reader would block).
+        std::string resolved(name.Len(), '\0');
+        if (RTFileSystem::ResolveQuiet(name.c_str(), &resolved[0])) resolved.resize(std::strlen(resolved.c_str()));
+        else resolved = name.c_str();
+        if (IsSpecialFile(name.c_str()) || IsSpecialFile(resolved.c_str())) {
+            std::printf("can't write to file: %s\n", name.c_str());
+            return 0.0;
+        }
         ::unlink(name.c_str());
         ch.file = fopen_case(name.c_str(), "wb");
         if (!ch.file) ch.file = std::fopen(name.c_str(), "wb");
@@ -139,24 +148,31 @@ double OPENFILE(int channel, DGStr const& name, int mode)
     }
     // The plain file or the packed member's temporary copy; a lookup that
     // fails either empties the path or leaves the name as given.
-    char path[RTShoeBox::kPathMax] = {};
-    if (name.Len() < sizeof path) std::memcpy(path, name.c_str(), name.Len() + 1);
-    FindDataFile(name.c_str(), path, sizeof path);
-    ch.OpenIn(path);
+    std::string path = name.c_str();
+    FindDataFile(name.c_str(), path);
+    ch.OpenIn(path.c_str());
     return ch.file ? 1.0 : 0.0;
 }
 
 double CLOSEFILE(int channel) { return Channel(channel).Close(); }
 
-double FILESEEK(int channel, int offset, int whence)
+double FILESEEK(int channel, double offset, int whence)
 {
     RTFileSystem& ch = Channel(channel);
-    long long pos = whence == 0 ? offset : (whence > 0 ? static_cast<long long>(ch.position) + offset
-                                                      : static_cast<long long>(ch.size) + offset);
-    if (pos > 0x7FFFFFFF) pos = 0x7FFFFFFF;
-    if (pos < -0x7FFFFFFF) pos = -0x7FFFFFFF;
-    ch.position = static_cast<int>(pos);
-    if (ch.file) std::fseek(ch.file, ch.position, SEEK_SET);
+    // Positions are 64-bit; the program's numbers are doubles, exact to
+    // 2^53. Far beyond any file, positions and offsets are held at +-2^62,
+    // so that their sum cannot overflow.
+    constexpr double kFar = 4611686018427387904.0; // 2^62
+    const std::int64_t far = static_cast<std::int64_t>(kFar);
+    if (!(offset == offset)) offset = 0.0;
+    if (offset > kFar) offset = kFar;
+    if (offset < -kFar) offset = -kFar;
+    const std::int64_t base = whence == 0 ? 0 : (whence > 0 ? ch.position : ch.size);
+    std::int64_t pos = (base > far ? far : base < -far ? -far : base) + static_cast<std::int64_t>(offset);
+    if (pos > far) pos = far;
+    if (pos < -far) pos = -far;
+    ch.position = pos;
+    if (ch.file) fseeko(ch.file, static_cast<off_t>(ch.position), SEEK_SET);
     return 0.0;
 }
 

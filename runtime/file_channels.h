@@ -14,8 +14,9 @@ extern RTFileSystem __g_Files[8];
 // reading through the data archive. 1 when open, 0 when not.
 double OPENFILE(int channel, DGStr const& name, int mode);
 double CLOSEFILE(int channel);
-// whence 0: from the start; at least 1: from the position; negative: from the end.
-double FILESEEK(int channel, int offset, int whence);
+// whence 0: from the start; at least 1: from the position; negative: from
+// the end. Positions are 64-bit, so files beyond 2 GiB seek whole.
+double FILESEEK(int channel, double offset, int whence);
 double FILEPOSITION(int channel);
 double ENDOFFILE(int channel);
 void __VLT_close_all_filehandles();

@@ -51,11 +51,10 @@ double COPYFILE(DGStr const& from, DGStr const& to)
         std::fclose(src);
         return 0.0;
     }
-    ::unlink(to.c_str());
-    std::FILE* dst = fopen_case(to.c_str(), "wb");
-    if (!dst) dst = std::fopen(to.c_str(), "wb");
-    if (!dst) {
-        std::printf("can't write to file: %s\n", to.c_str());
+    // The copy replaces the target only once it is whole: a failed read or
+    // write keeps the old target and leaves no partial copy.
+    FileReplacement dst;
+    if (!dst.Begin(to.c_str())) {
         std::fclose(src);
         return 0.0;
     }
@@ -66,13 +65,11 @@ double COPYFILE(DGStr const& from, DGStr const& to)
     char block[4096];
     while (ok && left > 0) {
         std::size_t n = left < static_cast<long long>(sizeof block) ? static_cast<std::size_t>(left) : sizeof block;
-        ok = std::fread(block, 1, n, src) == n && std::fwrite(block, 1, n, dst) == n;
+        ok = std::fread(block, 1, n, src) == n && std::fwrite(block, 1, n, dst.File()) == n;
         left -= static_cast<long long>(n);
     }
     std::fclose(src);
-    if (std::fclose(dst) != 0) ok = false;
-    // No partial copy stays behind.
-    if (!ok) ::unlink(to.c_str());
+    dst.Commit(ok);
     return 0.0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace __VELTRIC__ {
@@ -254,6 +255,122 @@ void RTFileSystem::SkipRestOfLine(std::int64_t limit)
         }
         position += static_cast<std::int64_t>(got);
     }
+}
+
+bool IsSpecialFile(char const* path)
+{
+    struct stat st;
+    return path && ::stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+namespace {
+
+// The folder part of a path, as a prefix for a name in the same folder:
+// "" for a bare name, "/" for a file in the root.
+std::string FolderPrefix(std::string const& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Creates a fresh file for writing next to target. The mode is that of any
+// new file (0666 less the umask), as the replaced file was made before.
+int CreateTempNextTo(std::string const& target, std::string& temp)
+{
+    static unsigned counter = 0;
+    const std::string folder = FolderPrefix(target);
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".~vlt%05x%06x.tmp",
+                      static_cast<unsigned>(getpid()) & 0xFFFFFu,
+                      (static_cast<unsigned>(ts.tv_nsec) ^ (++counter * 2654435761u)) & 0xFFFFFFu);
+        temp = folder + suffix;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+void FileReplacement::Discard()
+{
+    if (m_file) std::fclose(m_file);
+    m_file = nullptr;
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+bool FileReplacement::Begin(char const* name)
+{
+    Discard();
+    m_given = name ? name : "";
+    m_target.clear();
+    if (m_given.empty()) {
+        std::printf("can't write to file: %s\n", m_given.c_str());
+        return false;
+    }
+    // An existing file whose name differs only in case is the one replaced.
+    std::string resolved(m_given.size(), '\0');
+    const bool found = RTFileSystem::GetNoCaseName4Input(m_given.c_str(), &resolved[0]);
+    m_target = found ? resolved.c_str() : m_given;
+    if (IsSpecialFile(m_target.c_str())) {
+        std::printf("can't write to file: %s\n", m_given.c_str());
+        return false;
+    }
+    int fd = CreateTempNextTo(m_target, m_temp);
+    if (fd < 0) {
+        m_temp.clear();
+        // A folder we may not add to, holding a file we may write: the file
+        // is rewritten where it is.
+        struct stat st;
+        if ((errno == EACCES || errno == EPERM) && ::stat(m_target.c_str(), &st) == 0)
+            fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    }
+    if (fd >= 0) {
+        m_file = ::fdopen(fd, "wb");
+        if (!m_file) ::close(fd);
+    }
+    if (!found)
+        std::printf("wrt-request: fopen(\"%s\", \"%s\") %s\n\n", m_given.c_str(), "wb",
+                    m_file ? "succeeded" : "failed");
+    if (!m_file) {
+        Discard();
+        std::printf("can't write to file: %s\n", m_given.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool FileReplacement::Commit(bool ok)
+{
+    if (!m_file) return false;
+    std::FILE* f = m_file;
+    m_file = nullptr;
+    if (std::ferror(f) || std::fflush(f) != 0) ok = false;
+    // On the disc before the name points at it: a crash right after the
+    // rename leaves the new file, not an empty one.
+    if (ok && ::fsync(fileno(f)) != 0) ok = false;
+    if (std::fclose(f) != 0) ok = false;
+    if (ok && !m_temp.empty() && ::rename(m_temp.c_str(), m_target.c_str()) != 0) ok = false;
+    if (ok) {
+        m_temp.clear();
+        return true;
+    }
+    Discard();
+    std::printf("can't write to file: %s\n", m_given.c_str());
+    return false;
+}
+
+bool ReplaceFile(char const* name, const std::function<bool(std::FILE*)>& write)
+{
+    FileReplacement r;
+    if (!r.Begin(name)) return false;
+    return r.Commit(write(r.File()));
 }
 
 } // namespace __VELTRIC__

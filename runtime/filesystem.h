@@ -4,6 +4,8 @@
 // channels read through.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <string>
 
 namespace __VELTRIC__ {
 
@@ -71,5 +73,48 @@ std::FILE* OpenRegularFile(char const* path);
 // only reads opens regular files alone (see OpenRegularFile). The stream or
 // null; the request lines go to standard output.
 std::FILE* fopen_case(char const* name, char const* mode);
+
+// Replaces a whole file so that a failed write never costs the old one. The
+// new content goes to a temporary file in the same folder; only when every
+// write, the flush, the sync and the close succeeded is it renamed over the
+// name. On any failure the temporary file is removed, the old file stays as
+// it was and "can't write to file: NAME" is printed with the name given.
+// The name resolves as fopen_case does: a file whose name differs only in
+// case is replaced under its own letter case. A name that is a directory,
+// FIFO, socket or device is never replaced (the write fails). In a folder
+// where no temporary file can be made but the old file is writable, the file
+// is rewritten in place, as it always could be there.
+class FileReplacement {
+public:
+    FileReplacement() = default;
+    ~FileReplacement(); // an unfinished replacement is discarded
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // Opens the stream the new content is written to; false (with the
+    // message) when there is none.
+    bool Begin(char const* name);
+    std::FILE* File() const { return m_file; }
+    // Puts the new content in place. ok false (a failure the writer saw)
+    // discards it. True when the file now holds the new content.
+    bool Commit(bool ok);
+
+private:
+    void Discard();
+
+    std::string m_given;
+    std::string m_target;
+    std::string m_temp; // empty when writing in place
+    std::FILE* m_file = nullptr;
+};
+
+// One whole-file write through FileReplacement: write gets the stream and
+// reports whether it wrote everything. True when the new file is in place.
+bool ReplaceFile(char const* name, const std::function<bool(std::FILE*)>& write);
+
+// True when path names something other than a regular file (a directory,
+// FIFO, socket or device; a link counts as what it points at). Nothing there,
+// or a regular file: false.
+bool IsSpecialFile(char const* path);
 
 } // namespace __VELTRIC__

@@ -2,11 +2,11 @@
 #include "runtime/ini.h"
 
 #include <strings.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "runtime/filesystem.h"
 #include "runtime/shoebox.h"
@@ -128,14 +128,13 @@ void RTini::Read(DGStr name)
     // The file is read from where the archive finds it, but changes go to
     // the name the program gave: a packed member's temporary copy is gone
     // by the next lookup.
-    char path[1024] = {};
-    if (!FindDataFile(name.c_str(), path, sizeof path) && name.Len() < sizeof path)
-        std::memcpy(path, name.c_str(), name.Len() + 1);
+    std::string path;
+    if (!FindDataFile(name.c_str(), path)) path = name.c_str();
     filename = name;
 
     RTFileSystem rec;
-    if (!rec.OpenIn(path)) return;
-    if (!rec.FitsAsText(path)) {
+    if (!rec.OpenIn(path.c_str())) return;
+    if (!rec.FitsAsText(path.c_str())) {
         // With no file name: writing the changes back would replace the
         // whole file by the few keys put in later.
         filename = "";
@@ -156,20 +155,7 @@ void RTini::ReadFrom(RTFileSystem& rec)
 void RTini::Write()
 {
     if (!changed || filename.Len() == 0) return;
-    char const* name = filename.c_str();
-    ::unlink(name);
-    std::FILE* f = fopen_case(name, "wb");
-    if (!f) f = std::fopen(name, "wb");
-    if (!f) {
-        std::printf("can't write to file: %s\n", name);
-        return;
-    }
-    bool ok = WriteTo(f);
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok)
-        std::printf("can't write to file: %s\n", name);
-    else
-        changed = 0;
+    if (ReplaceFile(filename.c_str(), [this](std::FILE* f) { return WriteTo(f); })) changed = 0;
 }
 
 bool RTini::WriteTo(std::FILE* f) const

@@ -1,8 +1,6 @@
 // The line-file cache and GETFILE / PUTFILE.
 #include "runtime/line_files.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +28,7 @@ void ClearCache(FAST_FILE& f)
     std::memset(f.lines, 0, sizeof f.lines);
     f.lastLine = 0;
     f.changed = 0;
-    f.filename[0] = '\0';
+    f.filename.clear();
 }
 
 // The stored line without trailing control bytes; "NO_DATA" when empty,
@@ -55,48 +53,37 @@ FAST_FILE::~FAST_FILE() { FillBuffer(nullptr); }
 
 void FAST_FILE::WriteBack()
 {
-    if (!filename[0] || !changed) return;
-    ::unlink(filename);
-    std::FILE* f = fopen_case(filename, "wb");
-    if (!f) f = std::fopen(filename, "wb");
-    if (!f) {
-        std::printf("can't write to file: %s\n", filename);
-        return;
-    }
-    bool ok = true;
-    for (int i = 0; i <= lastLine && i < kLines; ++i)
-        ok = ok && std::fputs(lines[i], f) >= 0 && std::fputs("\r\n", f) >= 0;
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::printf("can't write to file: %s\n", filename);
+    if (filename.empty() || !changed) return;
+    ReplaceFile(filename.c_str(), [this](std::FILE* f) {
+        bool ok = true;
+        for (int i = 0; i <= lastLine && i < kLines; ++i)
+            ok = ok && std::fputs(lines[i], f) >= 0 && std::fputs("\r\n", f) >= 0;
+        return ok;
+    });
 }
 
 int FAST_FILE::FillBuffer(char const* name)
 {
-    if (name && std::strcmp(name, filename) == 0) return 0;
-    // A name the cache cannot hold whole is refused before anything changes.
-    if (name && std::strlen(name) >= sizeof filename) {
-        __Error(3);
-        return 3;
-    }
+    if (name && filename == name) return 0;
     WriteBack();
     ClearCache(*this);
     if (!name) return 0;
 
-    std::memcpy(filename, name, std::strlen(name) + 1);
-    char path[RTShoeBox::kPathMax];
-    if (!FindDataFile(name, path, sizeof path)) {
+    filename = name;
+    std::string path;
+    if (!FindDataFile(name, path)) {
         __Error(3);
         return 3;
     }
     RTFileSystem rec;
-    if (!rec.OpenIn(path)) {
+    if (!rec.OpenIn(path.c_str())) {
         __Error(3);
         return 3;
     }
     if (!rec.FitsAsText(name)) {
         // The name is not kept either: a later write-back would replace the
         // whole file by the few lines put into the cache.
-        filename[0] = '\0';
+        filename.clear();
         __Error(3);
         return 3;
     }
@@ -132,10 +119,6 @@ double PUTFILE(DGStr const& name, double line, DGStr const& text)
     int n = LineIndex(line);
     if (n < 0) {
         __Error(7);
-        return 0.0;
-    }
-    if (name.Len() >= sizeof __g_FastFile.filename) {
-        __Error(3);
         return 0.0;
     }
     __g_FastFile.FillBuffer(name.c_str());

@@ -4,6 +4,8 @@
 // written back when another file is named and when the process ends.
 // Errors are recorded with __Error (3: file not readable, 7: line out of
 // range) and the program goes on.
+#include <string>
+
 #include "runtime/dgstr.h"
 
 namespace __VELTRIC__ {
@@ -16,12 +18,12 @@ struct FAST_FILE {
     ~FAST_FILE();
 
     // Makes name the cached file: 0 when it is cached, 3 when it cannot be
-    // read (or the name does not fit). A null name (the exit call) only
+    // read. A null name (the exit call) only
     // writes back and clears.
     int FillBuffer(char const* name);
     void WriteBack();
 
-    char filename[kLineSize];
+    std::string filename; // as the program gave it, of any length
     char lines[kLines][kLineSize];
     int lastLine;
     unsigned char changed;

@@ -73,13 +73,13 @@ bool WriteAll(int fd, unsigned char const* p, std::size_t n)
 
 } // namespace
 
-RTShoeBox::RTShoeBox() : active(1), archive{}, lastTemp{}, m_dir{} {}
+RTShoeBox::RTShoeBox() : active(1), lastTemp{}, m_dir{} {}
 
 RTShoeBox::~RTShoeBox()
 {
     active = 1;
     RemoveLastTemp();
-    archive[0] = '\0';
+    archive.clear();
     if (m_dir[0]) ::rmdir(m_dir);
     m_dir[0] = '\0';
 }
@@ -107,30 +107,56 @@ void RTShoeBox::SetArchive(char const* path)
 {
     active = 1;
     RemoveLastTemp();
-    archive[0] = '\0';
-    // A path too long for the field is no archive rather than a cut-off one.
-    if (path && std::strlen(path) < kPathMax) std::memcpy(archive, path, std::strlen(path) + 1);
+    archive = path ? path : "";
 }
 
 int RTShoeBox::FindOrExtract(char const* name, char* out, std::size_t outSize)
 {
+    std::string path;
+    bool emptied = false;
+    if (Lookup(name, path, emptied)) {
+        if (CopyBounded(out, outSize, path.c_str())) return 1;
+        // A member's copy that cannot be handed back is not kept either.
+        RemoveLastTemp();
+        return 0;
+    }
+    if (emptied) SetEmpty(out, outSize);
+    return 0;
+}
+
+int RTShoeBox::FindOrExtract(char const* name, std::string& out)
+{
+    std::string path;
+    bool emptied = false;
+    if (Lookup(name, path, emptied)) {
+        out = path;
+        return 1;
+    }
+    if (emptied) out.clear();
+    return 0;
+}
+
+int RTShoeBox::Lookup(char const* name, std::string& out, bool& emptied)
+{
     RemoveLastTemp();
+    emptied = false;
     if (!name || !name[0]) {
-        SetEmpty(out, outSize);
+        emptied = true;
         return 0;
     }
 
     if (std::FILE* plain = fopen_case(name, "rb")) {
         std::fclose(plain);
         // The name as given: loaders resolve it again when they open it.
-        return CopyBounded(out, outSize, name) ? 1 : 0;
+        out = name;
+        return 1;
     }
 
     if (!active) {
         Diagnostic("can't open(0): %s\n", name);
         return 0;
     }
-    if (!archive[0]) {
+    if (archive.empty()) {
         active = 0;
         Diagnostic("can't open(2): %s\n", name);
         return 0;
@@ -138,12 +164,12 @@ int RTShoeBox::FindOrExtract(char const* name, char* out, std::size_t outSize)
     char const* wanted = name;
     for (char const* p = name; *p; ++p)
         if (*p == '/' || *p == '\\') wanted = p + 1;
-    return Extract(name, wanted, out, outSize);
+    return Extract(name, wanted, out, emptied);
 }
 
-int RTShoeBox::Extract(char const* name, char const* wanted, char* out, std::size_t outSize)
+int RTShoeBox::Extract(char const* name, char const* wanted, std::string& out, bool& emptied)
 {
-    FilePtr f(fopen_case(archive, "rb"));
+    FilePtr f(fopen_case(archive.c_str(), "rb"));
     if (!f) {
         active = 0;
         Diagnostic("can't open(1): %s\n", name);
@@ -158,48 +184,42 @@ int RTShoeBox::Extract(char const* name, char const* wanted, char* out, std::siz
     case shoebox::Lookup::Found:
         break;
     case shoebox::Lookup::HeaderUnreadable:
-        Diagnostic("can't read shoebox header: %s\n", archive);
-        SetEmpty(out, outSize);
+        Diagnostic("can't read shoebox header: %s\n", archive.c_str());
+        emptied = true;
         return 0;
     case shoebox::Lookup::BadHeader:
         // No archive appended: one check, and lookups skip it from now on.
         active = 0;
-        Diagnostic("bad shoebox header: %s [%s]\n", archive, header);
+        Diagnostic("bad shoebox header: %s [%s]\n", archive.c_str(), header);
         Diagnostic("Filesize: %d, CurPos: %d\n", static_cast<int>(size), static_cast<int>(size - 4));
         return 0;
     case shoebox::Lookup::NotFound:
         Diagnostic("can't open(3): %s\n", name);
-        SetEmpty(out, outSize);
+        emptied = true;
         return 0;
     case shoebox::Lookup::Damaged:
-        SetEmpty(out, outSize);
+        emptied = true;
         return 0;
     }
 
     // The temporary name: sbx, two letters from the low bytes of the
     // member's offset and packed size, then the member's own name.
     char tempName[kPathMax];
+    emptied = true;
     if (!MakePrivateDir()) {
         std::printf("can't write to file: %s\n", m.name);
         std::printf("can't open \"%s\" for writing\n", m.name);
-        SetEmpty(out, outSize);
         return 0;
     }
     char l1 = static_cast<char>('A' + static_cast<unsigned char>(m.offsetField) % 26);
     char l2 = static_cast<char>('A' + static_cast<unsigned char>(m.packedField) % 26);
     int n = std::snprintf(tempName, sizeof tempName, "%s/sbx%c%c%s", m_dir, l1, l2, m.name);
-    if (n < 0 || static_cast<std::size_t>(n) >= sizeof tempName || static_cast<std::size_t>(n) >= outSize) {
-        SetEmpty(out, outSize);
-        return 0;
-    }
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof tempName) return 0;
 
     RTCompression dec;
     bool decoded = shoebox::ReadMember(f.get(), m, dec);
     f.reset();
-    if (!decoded) {
-        SetEmpty(out, outSize);
-        return 0;
-    }
+    if (!decoded) return 0;
 
     // Inside our own 0700 directory: created fresh, never through a link.
     ::unlink(tempName);
@@ -211,11 +231,10 @@ int RTShoeBox::Extract(char const* name, char const* wanted, char* out, std::siz
         if (fd >= 0) ::unlink(tempName);
         std::printf("can't write to file: %s\n", tempName);
         std::printf("can't open \"%s\" for writing\n", tempName);
-        SetEmpty(out, outSize);
         return 0;
     }
     std::memcpy(lastTemp, tempName, static_cast<std::size_t>(n) + 1);
-    std::memcpy(out, tempName, static_cast<std::size_t>(n) + 1);
+    out = tempName;
     return 1;
 }
 
@@ -234,6 +253,14 @@ int FindDataFile(char const* name, char* out, std::size_t outSize)
     static RTShoeBox none;
     none.active = 0;
     return none.FindOrExtract(name, out, outSize);
+}
+
+int FindDataFile(char const* name, std::string& out)
+{
+    if (__g_ShoeBox_Data) return __g_ShoeBox_Data->FindOrExtract(name, out);
+    static RTShoeBox none;
+    none.active = 0;
+    return none.FindOrExtract(name, out);
 }
 
 } // namespace __VELTRIC__

@@ -3,6 +3,7 @@
 // asks it for a file name and gets back a path it can open: the plain file on
 // disk (which always wins) or a temporary copy of the packed member.
 #include <cstddef>
+#include <string>
 
 #include "runtime/dgstr.h"
 
@@ -24,19 +25,26 @@ public:
     // archive is damaged, or the path does not fit. The temporary file of the
     // previous lookup is removed first.
     int FindOrExtract(char const* name, char* out, std::size_t outSize);
+    // The same with a path of any length: out is left as it was where the
+    // bounded form leaves it, and emptied where that empties it.
+    int FindOrExtract(char const* name, std::string& out);
 
     // Points the archive at a file (empty: no archive) and makes it active.
     void SetArchive(char const* path);
 
-    // Fields: active flag, archive path, the temporary file extracted last.
+    // Fields: active flag, archive path (the program file, wherever it is
+    // installed), the temporary file extracted last.
     unsigned char active;
-    char archive[kPathMax];
+    std::string archive;
     char lastTemp[kPathMax];
 
 private:
     void RemoveLastTemp();
     bool MakePrivateDir();
-    int Extract(char const* name, char const* wanted, char* out, std::size_t outSize);
+    // The lookup behind both forms of FindOrExtract: 1 with the path in out;
+    // on 0, emptied says whether the caller's answer is emptied.
+    int Lookup(char const* name, std::string& out, bool& emptied);
+    int Extract(char const* name, char const* wanted, std::string& out, bool& emptied);
 
     // One directory per archive object, mode 0700, made on the first
     // extraction; members are written only inside it.
@@ -52,5 +60,6 @@ double SETSHOEBOX(DGStr const& data, DGStr const& media);
 // The data archive's lookup for the runtime's own readers; without an archive
 // object, the plain file alone.
 int FindDataFile(char const* name, char* out, std::size_t outSize);
+int FindDataFile(char const* name, std::string& out);
 
 } // namespace __VELTRIC__

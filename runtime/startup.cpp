@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "engine3d/dedudeve3d.h"
 #include "media/commands2d.h"
@@ -29,7 +30,9 @@ namespace __VELTRIC__ {
 
 namespace {
 
+#ifdef __APPLE__
 constexpr std::size_t kLocationBuffer = 1024;
+#endif
 
 // Whole milliseconds of the time of day, wrapping at 2^32: the seed of the
 // random generator differs from run to run.
@@ -51,16 +54,17 @@ void SetFrameTimes(double t)
     __g_FirstTime = t;
 }
 
-// The program's own location into loc (kLocationBuffer bytes of storage).
+// The program's own location into loc.
 void FindLocation(DGStr& loc)
 {
-    char* buf = loc.GetStrData(kLocationBuffer - 1);
 #ifdef __APPLE__
+    char* buf = loc.GetStrData(kLocationBuffer - 1);
     MacExecutableLocation(buf, kLocationBuffer);
-#else
-    __GetExePath(buf);
-#endif
     loc.CalcLen();
+#else
+    // Whatever its length: a program installed deep down still finds itself.
+    loc = __GetExePath().c_str();
+#endif
 }
 
 } // namespace
@@ -156,8 +160,8 @@ extern "C" int __GlobalInit(int hInstance, int /*hPrevInstance*/, const char* /*
     __g_paused = false;
     SetFrameTimes(PlatformClockMs());
 
-    char found[RTShoeBox::kPathMax];
-    if (__g_ShoeBox_Data->FindOrExtract("smalfont.png", found, sizeof found))
+    std::string found;
+    if (__g_ShoeBox_Data->FindOrExtract("smalfont.png", found))
         LOADFONT(DGStr("smalfont.png"), 0);
     else
         LOADFONT(DGStr("smalfont.bmp"), 0);

@@ -1,55 +1,61 @@
 #include "platform/linux/exe_path.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
+#include <vector>
 
 namespace __VELTRIC__ {
 
-void GetExePathFromLink(char* out, const char* linkName)
+namespace {
+
+// The whole target of a link: readlink tells neither the length nor whether
+// it cut the target, so the buffer grows until the target fits with room to
+// spare. Empty when the link cannot be read.
+std::string ReadLinkWhole(const char* linkName)
 {
-    out[0] = '\0';
-    std::puts("read link");
-    // One byte stays free for the terminator; a read that fills the whole
-    // room may have been cut by readlink, and a cut path would send start-up
-    // into the wrong directory, so it counts as a failure.
-    ssize_t n = readlink(linkName, out, kExePathBuffer - 1);
-    if (n > 0 && static_cast<std::size_t>(n) < kExePathBuffer - 1) {
-        out[n] = '\0';
-        std::printf("exepath via /proc/ = %s\n", out);
-        return;
+    for (std::size_t room = 1024; room <= (std::size_t(1) << 24); room *= 2) {
+        std::vector<char> buf(room);
+        const ssize_t n = readlink(linkName, buf.data(), room);
+        if (n <= 0) return std::string();
+        if (static_cast<std::size_t>(n) < room) return std::string(buf.data(), static_cast<std::size_t>(n));
     }
-    out[0] = '\0';
+    return std::string();
+}
+
+} // namespace
+
+std::string GetExePathFromLink(const char* linkName)
+{
+    std::puts("read link");
+    std::string path = ReadLinkWhole(linkName);
+    if (!path.empty()) {
+        std::printf("exepath via /proc/ = %s\n", path.c_str());
+        return path;
+    }
     std::puts("exepath via /proc/ failed");
 
     const char* underscore = std::getenv("_");
     if (underscore) {
         // realpath allocates: no fixed local buffer to overflow.
-        char* resolved = realpath(underscore, nullptr);
-        if (resolved) {
-            std::size_t len = std::strlen(resolved);
-            if (len < kExePathBuffer) {
-                std::printf("getenv(\"_\") returns: %s\n", resolved);
-                std::memcpy(out, resolved, len + 1);
-                std::free(resolved);
-                return;
-            }
+        if (char* resolved = realpath(underscore, nullptr)) {
+            path = resolved;
             std::free(resolved);
+            std::printf("getenv(\"_\") returns: %s\n", path.c_str());
+            return path;
         }
     }
     std::puts("exepath totally failed");
-    std::strcpy(out, "./");
+    return "./";
 }
 
-void __GetExePath(char* out)
+std::string __GetExePath()
 {
-    out[0] = '\0';
     std::puts("get pid");
     char link[64];
     std::snprintf(link, sizeof link, "/proc/%d/exe", static_cast<int>(getpid()));
-    GetExePathFromLink(out, link);
+    return GetExePathFromLink(link);
 }
 
 } // namespace __VELTRIC__

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/x_commands.h"
 #include "media/gl_extensions.h"
 
 namespace {
@@ -105,17 +106,55 @@ TEST_F(Shaders, SlotsOutsideTheTableAndMissingFilesMakeNoProgram)
     EXPECT_FALSE(r3d->LoadShader(-1, nullptr, nullptr, Collect));
     EXPECT_EQ(r3d->shaders[5].program, before.program); // nothing touched
 
-    // No file names, or files that do not open: success without a program.
+    // No file names (null, or empty as X_LOADSHADER passes them): no shader
+    // of that kind, success without a program.
     EXPECT_TRUE(r3d->LoadShader(9, nullptr, nullptr, Collect));
-    ::testing::internal::CaptureStdout();
-    EXPECT_TRUE(r3d->LoadShader(10, Path("none.vs").c_str(), Path("none.fs").c_str(), Collect));
-    ::testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(r3d->LoadShader(10, "", "", Collect));
     for (int slot : {9, 10}) {
         EXPECT_EQ(r3d->shaders[slot].program, 0u);
         EXPECT_EQ(r3d->shaders[slot].vertexShader, 0u);
         EXPECT_EQ(r3d->shaders[slot].fragmentShader, 0u);
     }
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Shaders, NamedFilesThatDoNotExistFail)
+{
+    // The program must not believe its shader sits in the slot.
+    const std::string v = Source("v.glsl", kVertex), f = Source("f.glsl", kFragment);
+    const std::string none = Path("none.glsl");
+    struct Case {
+        const char* what;
+        std::string vertex, fragment;
+        const char* message;
+    } cases[] = {
+        {"missing vertex shader", none, f, "vertex shader failed"},
+        {"missing fragment shader", v, none, "fragment shader failed"},
+        {"missing vertex shader alone", none, "", "vertex shader failed"},
+        {"missing folder", Path("nodir/v.glsl"), f, "vertex shader failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Messages().clear();
+        ::testing::internal::CaptureStdout();
+        const bool ok = r3d->LoadShader(11, c.vertex.c_str(), c.fragment.c_str(), Collect);
+        ::testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(r3d->shaders[11].program, 0u);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0], c.message);
+    }
+    // The same through the command a program calls, whose empty strings
+    // mean "no shader of that kind".
+    Dedudeve3D* const old = __g_pRbow3D;
+    __g_pRbow3D = r3d;
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(X_LOADSHADER(12, DGStr(none.c_str()), DGStr(f.c_str())), 0);
+    EXPECT_EQ(X_LOADSHADER(12, DGStr(v.c_str()), DGStr("")), 1);
+    EXPECT_NE(r3d->shaders[12].program, 0u);
+    EXPECT_EQ(X_LOADSHADER(13, DGStr(""), DGStr("")), 1);
+    ::testing::internal::GetCapturedStdout();
+    __g_pRbow3D = old;
 }
 
 TEST_F(Shaders, NamedFilesThatCannotBeReadWholeFail)
