@@ -23,3 +23,9 @@ veltric_gtest(ini_line_files_test LABELS unit
 veltric_gtest(file_cmds_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_cmds_test.cpp
   LIBS veltric_archive_packer)
+
+# Every command that rewrites a whole file, under a file-size limit and on
+# names that are not regular files.
+veltric_gtest(write_back_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/write_back_test.cpp
+  LIBS veltric_archive_packer)
