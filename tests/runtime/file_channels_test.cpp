@@ -1,10 +1,18 @@
 // File channels: bytes on disk, reads back, positions, and the fatal errors.
 #include "runtime/file_channels.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "runtime/core.h"
+#include "runtime/file_cmds.h"
+#include "runtime/ini.h"
+#include "runtime/line_files.h"
 #include "runtime/shoebox.h"
 #include "tests/runtime/files_fixture.h"
 
@@ -196,6 +204,137 @@ TEST_F(ChannelTest, WritingOverAFileOfAnotherCaseKeepsItsName)
     CLOSEFILE(0);
     EXPECT_EQ(Get("Scores.txt"), "new");
     EXPECT_FALSE(Exists("SCORES.TXT"));
+}
+
+TEST_F(ChannelTest, PositionsBeyondTwoGibibytesStayWhole)
+{
+    // A sparse file of 3 GiB with markers near its end and past 2^31.
+    constexpr std::int64_t kSize = std::int64_t(3) << 30;
+    constexpr std::int64_t kHigh = (std::int64_t(5) << 29) + 3; // 2.5 GiB + 3
+    {
+        const int fd = ::open("big.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, kSize), 0);
+        const unsigned char high[] = {0x78, 0x56, 0x34, 0x12, 'h', 'i', '\r', '\n'};
+        ASSERT_EQ(::pwrite(fd, high, sizeof high, kHigh), static_cast<ssize_t>(sizeof high));
+        const unsigned char end[] = {0xEF, 0xBE, 0xAD, 0xDE};
+        ASSERT_EQ(::pwrite(fd, end, sizeof end, kSize - 4), static_cast<ssize_t>(sizeof end));
+        ::close(fd);
+    }
+    Opened(0, "big.bin", 1);
+    struct Case {
+        const char* what;
+        double offset;
+        int whence;
+        double position;
+        double eof;
+    } cases[] = {
+        {"to the end", 0, -1, double(kSize), 1},
+        {"past the end", 10, -1, double(kSize + 10), 1},
+        {"from the start, beyond 2^31", double(kHigh), 0, double(kHigh), 0},
+        {"from the position", 4, 1, double(kHigh + 4), 0},
+        {"from the end, backwards", -4, -1, double(kSize - 4), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FILESEEK(0, c.offset, c.whence);
+        EXPECT_EQ(FILEPOSITION(0), c.position);
+        EXPECT_EQ(ENDOFFILE(0), c.eof);
+    }
+    // Reads take their bytes at the position and move it on in 64 bits.
+    int value = 0;
+    READLONG(0, value);
+    EXPECT_EQ(static_cast<unsigned>(value), 0xDEADBEEFu);
+    EXPECT_EQ(FILEPOSITION(0), double(kSize));
+    EXPECT_EQ(ENDOFFILE(0), 1.0);
+    FILESEEK(0, double(kHigh), 0);
+    READLONG(0, value);
+    EXPECT_EQ(value, 0x12345678);
+    DGStr line;
+    READLINE(0, line);
+    EXPECT_STREQ(line.c_str(), "hi");
+    EXPECT_EQ(FILEPOSITION(0), double(kHigh + 8));
+    CLOSEFILE(0);
+
+    // Writes land where the channel was moved to.
+    Opened(1, "written.bin", 0);
+    FILESEEK(1, double(kHigh), 0);
+    WRITELONG(1, 0x01020304);
+    CLOSEFILE(1);
+    struct stat st;
+    ASSERT_EQ(::stat("written.bin", &st), 0);
+    EXPECT_EQ(st.st_size, kHigh + 4);
+    Opened(1, "written.bin", 1);
+    FILESEEK(1, -4, -1);
+    EXPECT_EQ(FILEPOSITION(1), double(kHigh));
+    READLONG(1, value);
+    EXPECT_EQ(value, 0x01020304);
+}
+
+TEST_F(ChannelTest, LongPathsOpenWhereverTheFileSystemOpensThem)
+{
+    // Folders 1,500 and 3,000 bytes deep below the current one.
+    for (std::size_t depth : {1500u, 3000u}) {
+        SCOPED_TRACE(depth);
+        std::string dir = "p" + std::to_string(depth);
+        while (dir.size() < depth) dir += "/" + std::string(120, 'd');
+        std::filesystem::create_directories(dir);
+        const std::string name = dir + "/Data.bin";
+        ASSERT_GT(name.size(), 1023u);
+
+        ASSERT_EQ(Printed([&] { OPENFILE(0, DGStr(name.c_str()), 0); }).find("can't"), std::string::npos);
+        WRITELONG(0, 77);
+        CLOSEFILE(0);
+        EXPECT_EQ(Get(name).size(), 4u);
+        EXPECT_EQ(DOESFILEEXIST(DGStr(name.c_str())), 1.0);
+        EXPECT_EQ(GETFILESIZE(DGStr(name.c_str())), 4.0);
+        // As given, and with the file's name in another case.
+        for (const std::string& asked : {name, dir + "/DATA.BIN"}) {
+            double opened = 0;
+            Printed([&] { opened = OPENFILE(1, DGStr(asked.c_str()), 1); });
+            ASSERT_EQ(opened, 1.0) << asked.size();
+            int value = 0;
+            READLONG(1, value);
+            EXPECT_EQ(value, 77);
+            CLOSEFILE(1);
+        }
+
+        // Line files and INI files by the same long names.
+        const std::string lines = dir + "/lines.txt", ini = dir + "/game.ini";
+        Printed([&] {
+            PUTFILE(DGStr(lines.c_str()), 2, DGStr("third"));
+            DGStr text;
+            GETFILE(DGStr("elsewhere.txt"), 0, text); // writes the long one back
+            GETFILE(DGStr(lines.c_str()), 2, text);
+            EXPECT_STREQ(text.c_str(), "third");
+            INIOPEN(DGStr(ini.c_str()));
+            INIPUT(DGStr("s"), DGStr("k"), DGStr("v"));
+            INIOPEN(DGStr("elsewhere.ini"));
+            INIOPEN(DGStr(ini.c_str()));
+            EXPECT_STREQ(INIGET_Str(DGStr("s"), DGStr("k")).c_str(), "v");
+        });
+        EXPECT_EQ(Get(lines), "\r\n\r\nthird\r\n");
+        __g_Ini.filename = "";
+    }
+}
+
+TEST_F(ChannelTest, WritingNeverReplacesADirectoryOrFifo)
+{
+    std::filesystem::create_directory("folder");
+    ASSERT_EQ(::mkfifo("pipe", 0644), 0);
+    for (const char* name : {"folder", "pipe", "PIPE"}) {
+        SCOPED_TRACE(name);
+        double r = 1;
+        // No reader on the FIFO: an open that waited would hang here.
+        const std::string printed = Printed([&] { r = OPENFILE(0, DGStr(name), 0); });
+        EXPECT_EQ(r, 0.0);
+        EXPECT_NE(printed.find(std::string("can't write to file: ") + name + "\n"), std::string::npos) << printed;
+    }
+    struct stat st;
+    ASSERT_EQ(::lstat("folder", &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    ASSERT_EQ(::lstat("pipe", &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 using ChannelDeathTest = ChannelTest;
