@@ -103,6 +103,35 @@ TEST(StartupProgram, CommandLineWithoutArgumentsIsThePathAndOneBlank)
     EXPECT_GE(FindLine(Lines(r.out), "main: cmdline=[" + kProbe + " ]"), 0) << r.out;
 }
 
+TEST(StartupProgram, ADeeplyInstalledProgramChangesIntoItsOwnFolder)
+{
+    // Started through a launcher, so that the variable "_" names the
+    // launcher and not the program: only the program's own link leads home.
+    char tmpl[] = "/tmp/deep-install-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string root = tmpl;
+    for (std::size_t depth : {1500u, 3000u}) {
+        SCOPED_TRACE(depth);
+        std::string dir = root + "/" + std::to_string(depth);
+        while (dir.size() < depth) dir += "/" + std::string(150, 'i');
+        ASSERT_EQ(std::system(("mkdir -p '" + dir + "' && cp '" + kProbe + "' '" + dir + "/game'").c_str()), 0);
+        const std::string exe = dir + "/game";
+        spine_test::ChildResult r;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            r = RunChild("/usr/bin/env", {exe}, Env({"_=/usr/bin/env"}));
+            if (r.err.find("Couldn't open X11 display") == std::string::npos) break;
+            usleep(200000);
+        }
+        ASSERT_FALSE(r.timedOut);
+        EXPECT_EQ(r.status, 0) << r.err;
+        ExpectInOrder(Lines(r.out),
+                      {"exepath via /proc/ = " + exe, "chdir(\"" + dir + "\") = 1", "Init Finalized",
+                       "main: cwd=[" + dir + "]"},
+                      r.out);
+    }
+    ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
+}
+
 struct DebugReportCase {
     const char* mode;
     std::vector<std::string> report; // the four numbers
