@@ -347,6 +347,38 @@ TEST_F(XCommandsGL, ProjectionsInAViewportUseWindowCoordinates)
     VIEWPORT(0, 0, W, H);
 }
 
+TEST_F(XCommandsGL, RaysThroughPixelsHitAScaledObjectExactlyWhereItIsDrawn)
+{
+    // The square scaled non-uniformly, turned and moved; a ray from the eye
+    // through each pixel centre of a row across it hits where the square
+    // covers the pixel and misses where it does not.
+    BuildSquare(21);
+    X_MOVEMENT(0.3, -0.2, 0);
+    X_SCALING(1.5, 0.6, 0.5);
+    X_ROTATION(25, 0, 0, 1);
+    X_ROTATION(30, 1, 0, 0);
+    X_DRAWOBJ(21, 0);
+    int sx = 0, sy = 0;
+    Screen(0.3, -0.2, 0, sx, sy); // the square's middle
+    std::vector<bool> covered(W);
+    for (int x = 0; x < W; ++x) covered[static_cast<std::size_t>(x)] = Reddish(Read(x, sy));
+    int inside = 0, checked = 0;
+    for (int x = 1; x < W - 1; ++x) {
+        // Pixels at the rim are covered by the rasteriser's tie rule.
+        const std::size_t i = static_cast<std::size_t>(x);
+        if (covered[i - 1] != covered[i] || covered[i + 1] != covered[i]) continue;
+        double nx = 0, ny = 0, nz = 0, fx = 0, fy = 0, fz = 0;
+        X_SCREEN2WORLD(x + 0.5, sy + 0.5, 0, nx, ny, nz);
+        X_SCREEN2WORLD(x + 0.5, sy + 0.5, 1, fx, fy, fz);
+        const double t = X_COLLISIONRAY(21, 0, nx, ny, nz, fx - nx, fy - ny, fz - nz);
+        EXPECT_EQ(covered[i], t > 0) << "pixel " << x << ", " << sy << ": factor " << t;
+        inside += covered[i];
+        ++checked;
+    }
+    EXPECT_GT(inside, 50);
+    EXPECT_GT(checked - inside, 50);
+}
+
 TEST_F(XCommandsGL, CollisionCommandsAnswerAndDrawTheirOutcomeInDebugMode)
 {
     BuildSquare(20);
