@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -150,7 +151,10 @@ void MeshObjectX::MakeCelShadeTexutre()
                                                   : MESH_WHITE;
         std::uint8_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 4;
         for (int x = 0; x < w; ++x) {
-            const unsigned shade = gCelShadeDate[(x * rampSize) / w];
+            // x * rampSize passes 2^31 for ramps of more than about 4.2
+            // million values (the program may pass any length): 64 bits.
+            const unsigned shade = gCelShadeDate[static_cast<int>(
+                static_cast<std::int64_t>(x) * rampSize / w)];
             std::uint8_t* px = row + 4 * x;
             if (c >= MESH_WHITE) {
                 px[0] = px[1] = px[2] = static_cast<std::uint8_t>(shade);

@@ -3,11 +3,13 @@
 #include <SDL_opengl.h>
 
 #include "engine3d/matrix4.h"
+#include "media/opengl_dedudeve.h"
 
 namespace __VELTRIC__ {
 
 int ProjectPoint(const float modelview[16], const float projection[16], const int viewport[4],
-                 float x, float y, float z, float* winX, float* winY, float* winZ)
+                 int windowHeight, float x, float y, float z, float* winX, float* winY,
+                 float* winZ)
 {
     const float in[4] = {x, y, z, 1.0f};
     float eye[4], clip[4];
@@ -16,7 +18,8 @@ int ProjectPoint(const float modelview[16], const float projection[16], const in
     if (clip[3] == 0.0f) return 0;
     const float nx = clip[0] / clip[3], ny = clip[1] / clip[3], nz = clip[2] / clip[3];
     *winX = viewport[0] + (nx + 1.0f) * viewport[2] * 0.5f;
-    *winY = viewport[3] - (viewport[1] + (ny + 1.0f) * viewport[3] * 0.5f);
+    // GL counts window rows from the bottom; the program counts from the top.
+    *winY = windowHeight - (viewport[1] + (ny + 1.0f) * viewport[3] * 0.5f);
     *winZ = (1.0f + nz) * 0.5f;
     return 1;
 }
@@ -56,7 +59,10 @@ struct GlView {
 int RTglu_Project(float x, float y, float z, float* winX, float* winY, float* winZ)
 {
     const GlView v;
-    return ProjectPoint(v.modelview, v.projection, v.viewport, x, y, z, winX, winY, winZ);
+    // The window the 2D renderer opened; without one the top of the
+    // viewport is the best guess of the window's top.
+    const int height = __g_pRbow ? __g_pRbow->m_height : v.viewport[1] + v.viewport[3];
+    return ProjectPoint(v.modelview, v.projection, v.viewport, height, x, y, z, winX, winY, winZ);
 }
 
 int RTglu_UnProject(float winX, float winY, float winZ, float* x, float* y, float* z)

@@ -2,13 +2,16 @@
 // against object triangles at the current model matrix and over slots.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "engine3d/collision_geometry.h"
 #include "engine3d/dedudeve3d.h"
+#include "engine3d/matrix4.h"
 
 using namespace __VELTRIC__;
 
@@ -224,6 +227,163 @@ TEST_F(CollisionQueries, SphereAgainstTheBoxAtTheModelMatrix)
     Place(5, 0, 0, 90);
     EXPECT_TRUE(r->CollisionSphereBox(5, 2.5f, 0, 0.1f, 3, 1, 1));
     EXPECT_FALSE(r->CollisionSphereBox(7.5f, 0, 0, 0.1f, 3, 1, 1));
+}
+
+// Placements of an object by the model matrix: scalings uniform, shrinking,
+// non-uniform and mirrored, each alone and with a turn about a slanted axis,
+// always moved away from the origin.
+struct Placement {
+    const char* what;
+    float sx, sy, sz;
+    bool turned;
+};
+const Placement kPlacements[] = {
+    {"scale 2", 2, 2, 2, false},           {"scale 2, turned", 2, 2, 2, true},
+    {"scale 0.5", 0.5f, 0.5f, 0.5f, false}, {"scale 0.5, turned", 0.5f, 0.5f, 0.5f, true},
+    {"scale (2, 1, 0.5)", 2, 1, 0.5f, false}, {"scale (2, 1, 0.5), turned", 2, 1, 0.5f, true},
+    {"mirrored (-1, 1, 1)", -1, 1, 1, false}, {"mirrored (-1, 1, 1), turned", -1, 1, 1, true},
+};
+
+using V3 = std::array<float, 3>;
+V3 Add(V3 a, V3 b, float k = 1) { return {a[0] + k * b[0], a[1] + k * b[1], a[2] + k * b[2]}; }
+V3 Cross(V3 a, V3 b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+V3 Unit(V3 v)
+{
+    const float l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return {v[0] / l, v[1] / l, v[2] / l};
+}
+
+class ScaledCollision : public CollisionQueries {
+protected:
+    // Level 0 as X_MOVEMENT, X_SCALING and X_ROTATION leave it.
+    void Put(const Placement& p)
+    {
+        MatrixLevel& L = r->levels[0];
+        L.Reset();
+        L.movement[0] = 3, L.movement[1] = -2, L.movement[2] = 1;
+        L.scaling[0] = p.sx, L.scaling[1] = p.sy, L.scaling[2] = p.sz;
+        if (p.turned) {
+            L.rotations[0] = {40, 1, 2, 0.5f};
+            L.rotationCount = 1;
+        }
+        L.built = 0;
+        r->level = 0;
+    }
+    // Where drawing puts an object point: the level's built matrix.
+    V3 Drawn(float x, float y, float z)
+    {
+        r->BuildMatrix();
+        const float in[4] = {x, y, z, 1};
+        float out[4];
+        Mat4Transform(r->levels[r->level].composed, in, out);
+        return {out[0], out[1], out[2]};
+    }
+};
+
+TEST_F(ScaledCollision, QueriesFindTheTriangleWhereItIsDrawn)
+{
+    // The triangle (0,0,0) (4,0,0) (0,4,0); objects of a world slot too, the
+    // first of them far off.
+    const Tri kTriangle = {0, 0, 0, 4, 0, 0, 0, 4, 0};
+    MeshObjectX tri;
+    Fill(tri, {{kTriangle}});
+    Fill(SlotObject(5), {{{500, 500, 500, 501, 500, 500, 500, 501, 500}}});
+    Fill(SlotObject(5), {{kTriangle}});
+    r->slots[5].isWorld = 1;
+
+    for (const Placement& p : kPlacements) {
+        SCOPED_TRACE(p.what);
+        Put(p);
+        const V3 w0 = Drawn(0, 0, 0), w1 = Drawn(4, 0, 0), w2 = Drawn(0, 4, 0);
+        const V3 n = Unit(Cross(Add(w1, w0, -1), Add(w2, w0, -1)));
+        struct Target {
+            const char* what;
+            V3 at; // a point of the triangle's plane
+            bool inside;
+        } targets[] = {
+            {"inside", Drawn(1, 1, 0), true},
+            {"inside, near the long edge", Drawn(1.9f, 1.9f, 0), true},
+            {"just beyond the long edge", Drawn(2.1f, 2.1f, 0), false},
+            {"just beyond the short edge", Drawn(1, -0.1f, 0), false},
+        };
+        for (const Target& t : targets) {
+            SCOPED_TRACE(t.what);
+            const V3 o = Add(t.at, n, 5);
+            // A ray along the normal: the factor is the world distance 5.
+            const float want = t.inside ? 5.0f : 0.0f;
+            EXPECT_NEAR(want, r->CollisionRay(tri, 0, o[0], o[1], o[2], -n[0], -n[1], -n[2]), 1e-3f);
+            EXPECT_NEAR(want, r->CollisionRay(5, 0, o[0], o[1], o[2], -2 * n[0], -2 * n[1], -2 * n[2]),
+                        1e-3f);
+            EXPECT_EQ(t.inside ? 1.0 : 0.0,
+                      r->CollisionCone(5, 0, o[0], o[1], o[2], -n[0], -n[1], -n[2], 0.05f));
+            if (!t.inside) continue;
+            // Spheres and boxes half a unit off the face: touching or apart.
+            const V3 c = Add(t.at, n, 0.5f);
+            EXPECT_TRUE(r->CollisionSphere(tri, 0, 0.55f, c[0], c[1], c[2]));
+            EXPECT_TRUE(r->CollisionSphere(5, 0, 0.55f, c[0], c[1], c[2]));
+            EXPECT_FALSE(r->CollisionSphere(tri, 0, 0.45f, c[0], c[1], c[2]));
+            EXPECT_FALSE(r->CollisionSphere(5, 0, 0.45f, c[0], c[1], c[2]));
+            // An axis-aligned cube reaches sum |n_i| * half along the normal.
+            const float reach = std::fabs(n[0]) + std::fabs(n[1]) + std::fabs(n[2]);
+            for (float h : {0.55f / reach, 0.45f / reach}) {
+                const float ax[3] = {h, 0, 0}, ay[3] = {0, h, 0}, az[3] = {0, 0, h};
+                const bool touching = h * reach > 0.5f;
+                EXPECT_EQ(touching, r->CollisionAABB(tri, 0, c.data(), ax, ay, az)) << h;
+                EXPECT_EQ(touching, r->CollisionAABB(5, 0, c.data(), ax, ay, az)) << h;
+            }
+        }
+    }
+}
+
+TEST_F(ScaledCollision, SphereBoxTakesTheBoxAsDrawnAtTheModelMatrix)
+{
+    // The box of half size 1 at the level's matrix, as a unit cube model of
+    // side 2 would be drawn: a sphere half a world unit off the middle of
+    // each face touches it with radius 0.55 and misses it with 0.45.
+    auto check = [&](const char* what) {
+        SCOPED_TRACE(what);
+        r->BuildMatrix();
+        const float* m = r->levels[r->level].composed;
+        const V3 col[3] = {{m[0], m[1], m[2]}, {m[4], m[5], m[6]}, {m[8], m[9], m[10]}};
+        for (int axis = 0; axis < 3; ++axis)
+            for (float side : {-1.0f, 1.0f}) {
+                SCOPED_TRACE(testing::Message() << "face " << side << " on axis " << axis);
+                V3 centre{}, unit{};
+                centre[static_cast<std::size_t>(axis)] = side;
+                unit[static_cast<std::size_t>(axis)] = side;
+                const V3 faceMiddle = Drawn(centre[0], centre[1], centre[2]);
+                // Outward normal of the drawn face: across its two edges.
+                V3 out = Unit(Cross(col[(axis + 1) % 3], col[(axis + 2) % 3]));
+                const V3 inward = Add(Drawn(0, 0, 0), faceMiddle, -1);
+                if (out[0] * inward[0] + out[1] * inward[1] + out[2] * inward[2] > 0)
+                    out = {-out[0], -out[1], -out[2]};
+                const V3 c = Add(faceMiddle, out, 0.5f);
+                EXPECT_TRUE(r->CollisionSphereBox(c[0], c[1], c[2], 0.55f, 1, 1, 1));
+                EXPECT_FALSE(r->CollisionSphereBox(c[0], c[1], c[2], 0.45f, 1, 1, 1));
+            }
+        const V3 middle = Drawn(0, 0, 0);
+        EXPECT_TRUE(r->CollisionSphereBox(middle[0], middle[1], middle[2], 0, 1, 1, 1));
+    };
+    for (const Placement& p : kPlacements) {
+        Put(p);
+        check(p.what);
+    }
+    // A level turned on top of a non-uniformly scaled parent slants the box.
+    Put({"", 2, 1, 1, false});
+    r->BuildMatrix();
+    std::memcpy(r->levels[1].composed, r->levels[0].composed, sizeof r->levels[1].composed);
+    r->levels[1].matrixCount = 0;
+    r->levels[1].rotationCount = 1;
+    r->levels[1].rotations[0] = {45, 0, 0, 1};
+    r->levels[1].scaling[0] = r->levels[1].scaling[1] = r->levels[1].scaling[2] = 1;
+    r->levels[1].movement[0] = r->levels[1].movement[1] = r->levels[1].movement[2] = 0;
+    r->levels[1].built = 0;
+    r->level = 1;
+    check("turned under a scaled parent");
+    r->level = 0;
 }
 
 TEST_F(CollisionQueries, ConeBoundNeverRejectsWhatTheTrianglesAccept)

@@ -4,6 +4,7 @@
 #include "tests/engine3d/gl_window3d.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <vector>
@@ -271,6 +272,44 @@ TEST_F(Effects, SphereMappingTakesTheColourFromTheViewNotTheTextureCoordinates)
     EXPECT_TRUE(isOneOf(mapped.bottomRight, green, yellow)) << mapped.bottomRight;
     EXPECT_FALSE(Near(mapped.topLeft, mapped.bottomLeft, 12));
     EXPECT_FALSE(Near(mapped.topRight, mapped.bottomRight, 12));
+}
+
+TEST_F(Effects, ALongCelRampOfFiveMillionValuesBuildsTheTextureFromTheWholeRamp)
+{
+    // More values than 512 * n fits in 32 bits: the texel's ramp index must
+    // not overflow. Every value is 0 except the one texel 256 reaches.
+    constexpr int kValues = 5000000, kMarked = 2500000;
+    DGIntArray ramp;
+    DIM(ramp, kValues);
+    for (int i = 0; i < kValues; ++i) ramp(i) = 0.5 / 255;
+    ramp(kMarked) = 200.5 / 255;
+    X_SETCELSHADES(ramp);
+    ASSERT_EQ(gCelShadeDate.Count(), kValues);
+
+    Quad(kQuad);
+    Begin(1);
+    X_SPOT_LT(-2, 0xFFFFFF, 3, 8, 10, 0, 0, 0, 1);
+    X_DRAWOBJ(kQuad, 0); // builds the cel texture from the ramp
+    const MeshObjectX& o = r3d->slots[kQuad].objects[0].object;
+    ASSERT_NE(o.celTexture, 0u);
+    GLint w = 0, h = 0;
+    glBindTexture(GL_TEXTURE_2D, o.celTexture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    ASSERT_EQ(w, 512);
+    std::vector<std::uint8_t> px(static_cast<std::size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    for (int x = 0; x < w; ++x) {
+        // The white object's row is the plain ramp, grey.
+        const std::uint8_t* t = &px[static_cast<std::size_t>(x) * 4];
+        const int want = x == 256 ? 200 : 0;
+        ASSERT_EQ(t[0], want) << "texel " << x;
+        ASSERT_EQ(t[1], want) << "texel " << x;
+    }
+    r3d->SetCelShades(nullptr, 0);
+    gCelShadeDate.Clear(); // the next cel draw takes the default ramp again
 }
 
 } // namespace

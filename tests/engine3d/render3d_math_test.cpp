@@ -264,18 +264,26 @@ TEST(Projection, ViewCentreProjectsToViewportCentreWithYFromTheTop)
 {
     View v;
     float x = -1, y = -1, z = -1;
-    ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 0, 0, -10, &x, &y, &z), 1);
+    ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 480, 0, 0, -10, &x, &y, &z), 1);
     EXPECT_NEAR(x, 320, 1e-3);
     EXPECT_NEAR(y, 240, 1e-3);
     EXPECT_GT(z, 0);
     EXPECT_LT(z, 1);
-    ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 1, 1, -10, &x, &y, &z), 1);
+    ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 480, 1, 1, -10, &x, &y, &z), 1);
     EXPECT_GT(x, 320);
     EXPECT_LT(y, 240) << "a point above the centre has a smaller y";
 
+    // A view of 300 x 200 whose top-left corner is at (10, 20) of a window
+    // 480 high (GL places it 260 up from the bottom): its centre is window
+    // point (160, 120), y counted from the window's top.
+    const int inset[4] = {10, 260, 300, 200};
+    ASSERT_EQ(ProjectPoint(v.mv, v.proj, inset, 480, 0, 0, -10, &x, &y, &z), 1);
+    EXPECT_NEAR(x, 160, 1e-3);
+    EXPECT_NEAR(y, 120, 1e-3);
+
     // On the camera's plane w is 0: no result, outputs untouched.
     x = y = z = 7;
-    EXPECT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 3, 4, 0, &x, &y, &z), 0);
+    EXPECT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 480, 3, 4, 0, &x, &y, &z), 0);
     EXPECT_EQ(x, 7);
     EXPECT_EQ(y, 7);
     EXPECT_EQ(z, 7);
@@ -295,7 +303,7 @@ TEST(Projection, UnProjectReachesNearAndFarPlanesAndUndoesProject)
     v.vp[0] = 10;
     for (V3 p : {V3{1, 2, 3}, V3{-4, 0.5f, -2}, V3{0, 0, 0}}) {
         float wx, wy, wz;
-        ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, p.x, p.y, p.z, &wx, &wy, &wz), 1);
+        ASSERT_EQ(ProjectPoint(v.mv, v.proj, v.vp, 480, p.x, p.y, p.z, &wx, &wy, &wz), 1);
         ASSERT_EQ(UnProjectPoint(v.mv, v.proj, v.vp, wx, 480 - wy, wz, &x, &y, &z), 1);
         ExpectNear({x, y, z}, p, 2e-3f);
     }

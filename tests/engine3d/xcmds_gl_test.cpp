@@ -277,6 +277,108 @@ TEST_F(XCommandsGL, ScreenPositionsNameThePixelsPointsAreDrawnIn)
     }
 }
 
+TEST_F(XCommandsGL, ProjectionsInAViewportUseWindowCoordinates)
+{
+    // Split-screen and inset views: the commands speak window coordinates,
+    // y from the window's top, whatever part of the window the view fills.
+    glDisable(GL_POINT_SMOOTH);
+    glPointSize(1);
+    struct View {
+        const char* what;
+        int x, y, w, h;
+    } views[] = {
+        {"whole window", 0, 0, W, H},
+        {"offset", 10, 20, 300, 200},
+        {"small, at the bottom right", W - 69, H - 55, 64, 48},
+    };
+    for (const View& v : views) {
+        SCOPED_TRACE(v.what);
+        VIEWPORT(0, 0, W, H);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        VIEWPORT(v.x, v.y, v.w, v.h);
+        X_MAKE3D(1, 100, 45);
+        X_CAMERA(0, 0, 5, 0, 0, 0);
+
+        // The camera's target is drawn at the viewport's centre.
+        double sx = -1, sy = -1, sz = -1;
+        X_WORLD2SCREEN(0, 0, 0, sx, sy, sz);
+        EXPECT_NEAR(sx, v.x + v.w / 2.0, 1e-3);
+        EXPECT_NEAR(sy, v.y + v.h / 2.0, 1e-3);
+
+        // Round trip over the viewport, edge to edge, at three depths.
+        for (double depth : {0.1, 0.5, 0.9})
+            for (int i = 0; i <= 4; ++i)
+                for (int j = 0; j <= 4; ++j) {
+                    const double px = v.x + v.w * i / 4.0, py = v.y + v.h * j / 4.0;
+                    double x = 1e9, y = 1e9, z = 1e9;
+                    X_SCREEN2WORLD(px, py, depth, x, y, z);
+                    double bx = -1, by = -1, bz = -1;
+                    X_WORLD2SCREEN(x, y, z, bx, by, bz);
+                    double wx = 1e9, wy = 1e9, wz = 1e9;
+                    X_SCREEN2WORLD(bx, by, bz, wx, wy, wz);
+                    EXPECT_NEAR(bx, px, 1e-2) << px << "," << py;
+                    EXPECT_NEAR(by, py, 1e-2) << px << "," << py;
+                    EXPECT_NEAR(wx, x, 1e-4) << px << "," << py;
+                    EXPECT_NEAR(wy, y, 1e-4) << px << "," << py;
+                    EXPECT_NEAR(wz, z, 1e-4) << px << "," << py;
+                }
+
+        // A point drawn at the world position of a pixel lights that pixel.
+        const int pixels[][2] = {{v.x, v.y},
+                                 {v.x + v.w - 1, v.y},
+                                 {v.x, v.y + v.h - 1},
+                                 {v.x + v.w - 1, v.y + v.h - 1},
+                                 {v.x + v.w / 2, v.y + v.h / 3}};
+        for (const auto& px : pixels) {
+            SCOPED_TRACE(testing::Message() << "pixel " << px[0] << ", " << px[1]);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            double x = 0, y = 0, z = 0;
+            X_SCREEN2WORLD(px[0] + 0.5, px[1] + 0.5, 0.5, x, y, z);
+            glDisable(GL_TEXTURE_2D);
+            glColor3ub(255, 255, 255);
+            glBegin(GL_POINTS);
+            glVertex3d(x, y, z);
+            glEnd();
+            EXPECT_EQ(Read(px[0], px[1]), (Rgb{255, 255, 255}));
+            EXPECT_EQ(Count([](Rgb c) { return c.r > 0; }), 1);
+        }
+    }
+    VIEWPORT(0, 0, W, H);
+}
+
+TEST_F(XCommandsGL, RaysThroughPixelsHitAScaledObjectExactlyWhereItIsDrawn)
+{
+    // The square scaled non-uniformly, turned and moved; a ray from the eye
+    // through each pixel centre of a row across it hits where the square
+    // covers the pixel and misses where it does not.
+    BuildSquare(21);
+    X_MOVEMENT(0.3, -0.2, 0);
+    X_SCALING(1.5, 0.6, 0.5);
+    X_ROTATION(25, 0, 0, 1);
+    X_ROTATION(30, 1, 0, 0);
+    X_DRAWOBJ(21, 0);
+    int sx = 0, sy = 0;
+    Screen(0.3, -0.2, 0, sx, sy); // the square's middle
+    std::vector<bool> covered(W);
+    for (int x = 0; x < W; ++x) covered[static_cast<std::size_t>(x)] = Reddish(Read(x, sy));
+    int inside = 0, checked = 0;
+    for (int x = 1; x < W - 1; ++x) {
+        // Pixels at the rim are covered by the rasteriser's tie rule.
+        const std::size_t i = static_cast<std::size_t>(x);
+        if (covered[i - 1] != covered[i] || covered[i + 1] != covered[i]) continue;
+        double nx = 0, ny = 0, nz = 0, fx = 0, fy = 0, fz = 0;
+        X_SCREEN2WORLD(x + 0.5, sy + 0.5, 0, nx, ny, nz);
+        X_SCREEN2WORLD(x + 0.5, sy + 0.5, 1, fx, fy, fz);
+        const double t = X_COLLISIONRAY(21, 0, nx, ny, nz, fx - nx, fy - ny, fz - nz);
+        EXPECT_EQ(covered[i], t > 0) << "pixel " << x << ", " << sy << ": factor " << t;
+        inside += covered[i];
+        ++checked;
+    }
+    EXPECT_GT(inside, 50);
+    EXPECT_GT(checked - inside, 50);
+}
+
 TEST_F(XCommandsGL, CollisionCommandsAnswerAndDrawTheirOutcomeInDebugMode)
 {
     BuildSquare(20);
