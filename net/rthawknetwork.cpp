@@ -106,7 +106,10 @@ template <class Done> bool RTHawkNetwork::WaitFor(Done done, int waitMs)
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::milliseconds(waitMs);
+    bool expired = false;
+    std::uint64_t passesAtDeadline = 0;
     for (;;) {
+        auto now = Clock::now();
         {
             Lock g(m_mutex);
             if (done())
@@ -114,10 +117,18 @@ template <class Done> bool RTHawkNetwork::WaitFor(Done done, int waitMs)
             // Nothing more can arrive: answer the caller at once.
             if (!m_running || m_serverLost)
                 return false;
+            // Time in which the worker did not run is not counted: the wait
+            // ends only once two whole passes begun after the deadline (one
+            // to route a query on the host, one to read the answer) brought
+            // nothing, so a busy machine does not turn a slow pass into a
+            // missing answer.
+            if (expired && m_passes >= passesAtDeadline + 3)
+                return false;
+            if (!expired && now >= deadline) {
+                expired = true;
+                passesAtDeadline = m_passes;
+            }
         }
-        auto now = Clock::now();
-        if (now >= deadline)
-            return false;
         // Short naps while an answer is likely close, then ~1 ms ones.
         SleepNs(now - start < std::chrono::milliseconds(2) ? 50000 : 1000000);
     }
@@ -364,7 +375,9 @@ int RTHawkNetwork::QueryInformation(Message& m, int waitMs)
     Lock g(m_mutex);
     m_client.awaitType = 0;
     if (!answered || m_client.answers.empty()) {
-        if (fenced && m_client.awaitFence != 0 && m_client.fencesAnswered < m_client.awaitFence) {
+        // The oldest given-up fence is kept: the fences come back in order,
+        // so it is the first to show how long the host now takes.
+        if (m_lateFence == 0 && m_client.awaitFence != 0 && m_client.fencesAnswered < m_client.awaitFence) {
             m_lateFence = m_client.awaitFence;
             m_lateSince = sent;
         }
@@ -506,6 +519,7 @@ void RTHawkNetwork::Run()
             Lock g(m_mutex);
             if (m_stop)
                 break;
+            ++m_passes;
         }
         const NLsocket server = m_serverSocket.load();
         const NLsocket listenSocket = m_listenSocket.load();

@@ -111,8 +111,9 @@ private:
     bool SendCreations(NLsocket server); // true when a request went out
     void CloseSockets();
     static bool SendRule(NLsocket socket, const NetPacket& p);
-    // Waits until done() holds (checked under the mutex), the worker stops or
-    // waitMs pass; true when done() held.
+    // Waits until done() holds (checked under the mutex), the worker stops,
+    // the connection ends or waitMs of the worker's time pass; true when
+    // done() held.
     template <class Done> bool WaitFor(Done done, int waitMs);
     static bool ConnectionLost(int error);
 
@@ -127,8 +128,9 @@ private:
     bool m_stop = true;
     bool m_running = false;
     bool m_serverLost = false;     // the connection to the server ended (set by the worker)
+    std::uint64_t m_passes = 0;    // passes the worker has begun
     NetAnswerWait m_answerWait;    // round trips of this connection
-    // The fence of the last query that gave up, and when it was sent: when
+    // The fence of a query that gave up, and when it was sent: when
     // that fence is answered after all, the host was alive but slower than
     // the wait, and the round trip it took teaches m_answerWait.
     std::uint64_t m_lateFence = 0;

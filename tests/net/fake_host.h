@@ -39,8 +39,8 @@ public:
     int Port() const { return port_; }
     // While held, answers wait; released, they go out in order.
     void Hold(bool on) { held_ = on; }
-    // The number of queries of any type that arrived so far.
-    int Queries() const { return queries_; }
+    // Answers to queries that arrive from now on leave ms after them.
+    void SetDelay(int ms) { delayMs_ = ms; }
     // The host's end closes its connection, as a program that ends does.
     void Vanish() { vanish_ = true; }
     // The count the host reports, whatever players it registered.
@@ -60,7 +60,7 @@ private:
         __VELTRIC__::NetMessageSet(m, type, target, 0, payload, length);
         std::uint8_t bytes[__VELTRIC__::netmsg::kMaxMessageBytes];
         int n = __VELTRIC__::NetMessageEncode(m, bytes);
-        out.push_back({Clock::now() + std::chrono::milliseconds(delayMs_),
+        out.push_back({Clock::now() + std::chrono::milliseconds(delayMs_.load()),
                        Frame(std::string(reinterpret_cast<char*>(bytes), static_cast<size_t>(n)))});
     }
 
@@ -81,27 +81,23 @@ private:
         }
         case kQueryCount:
         {
-            ++queries_;
             int count = count_;
             __VELTRIC__::NetPutU32(four, static_cast<std::uint32_t>(count >= 0 ? count : static_cast<int>(players_.size())));
             Reply(out, m.type, m.sender, four, 4);
             return;
         }
         case kQueryId:
-            ++queries_;
             __VELTRIC__::NetPutU32(four, asked >= 0 && static_cast<size_t>(asked) < players_.size()
                                              ? static_cast<std::uint32_t>(players_[static_cast<size_t>(asked)].first)
                                              : 0);
             Reply(out, m.type, m.sender, four, 4);
             return;
         case kQueryName:
-            ++queries_;
             for (const auto& p : players_)
                 if (p.first == asked && !p.second.empty())
                     Reply(out, m.type, m.sender, p.second.data(), static_cast<std::uint32_t>(p.second.size()));
             return;
         case kQueryHello:
-            ++queries_;
             __VELTRIC__::NetPutU32(four, 1);
             Reply(out, m.type, m.sender, four, 4);
             return;
@@ -149,13 +145,12 @@ private:
             close(c);
     }
 
-    int delayMs_;
+    std::atomic<int> delayMs_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<bool> held_{false};
     std::atomic<bool> vanish_{false};
-    std::atomic<int> queries_{0};
     std::atomic<int> count_{-1};
     std::int32_t nextId_ = 101;
     std::vector<std::pair<std::int32_t, std::string>> players_;
