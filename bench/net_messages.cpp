@@ -1,9 +1,12 @@
 // Network game throughput and latency between two processes on loopback:
 // user messages per second from the host's player to a joined program's
 // player (every message counted and checked on arrival, so a lost one stops
-// the run), and the round trip of a query from a joined program.
+// the run), the round trip of a query from a joined program, and the frame
+// rate of a 60 fps game loop that asks the host something every frame while
+// the host is alive, gone, slow or silent.
 #include "net/net_cmds.h"
 #include "net/rthawknetwork.h"
+#include "tests/net/fake_host.h"
 #include "tests/net/net_test_util.h"
 
 #include <benchmark/benchmark.h>
@@ -11,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -167,6 +171,80 @@ void BM_QueryRoundTrip(benchmark::State& state)
     Reap(peer);
 }
 BENCHMARK(BM_QueryRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+enum class HostKind { Alive, AliveLeftId, Gone, Slow, Silent };
+
+// A 60 fps loop of a joined program that asks for the player count and a
+// player's name every frame and then waits for the next frame's start. One
+// iteration is one frame; "fps" is the rate the loop kept.
+void BM_QueryEveryFrame(benchmark::State& state)
+{
+    const auto kind = static_cast<HostKind>(state.range(0));
+    Peer peer;
+    std::unique_ptr<nettest::FakeHost> fake;
+    int port = 0;
+    if (kind == HostKind::Slow || kind == HostKind::Silent) {
+        // Slow: every answer leaves 30 ms after its query came in.
+        fake.reset(new nettest::FakeHost(kind == HostKind::Slow ? 30 : 0));
+        port = fake->Port();
+    } else {
+        peer = Fork(Host);
+        port = FreePort();
+        SendLine(peer.wr, std::to_string(port));
+        ReadLine(peer.rd);
+    }
+    pRTNet = new RTHawkNetwork;
+    if (NETJOINGAME(0, "", "127.0.0.1", DGStr(std::to_string(port).c_str())) != 1)
+        state.SkipWithError("join failed");
+    DGStr me = NETCREATEPLAYER_Str("me");
+    // The host's own player is 101; 999 was never given, as an id that left.
+    DGStr ask = kind == HostKind::AliveLeftId ? DGStr("999") : fake ? me : DGStr("101");
+    if (kind == HostKind::Gone) {
+        kill(peer.pid, SIGKILL);
+        waitpid(peer.pid, nullptr, 0);
+        peer.pid = -1;
+    }
+    if (kind == HostKind::Silent)
+        fake->Hold(true);
+
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::microseconds(16667);
+    long answered = 0, frames = 0;
+    const auto start = Clock::now();
+    auto next = start + period;
+    for (auto _ : state) {
+        double n = NETNUMPLAYERS();
+        DGStr name = NETPLAYERNAME_Str(ask);
+        answered += (n > 0) + (std::strcmp(name.c_str(), "NO_DATA") != 0);
+        ++frames;
+        auto now = Clock::now();
+        if (now < next)
+            std::this_thread::sleep_until(next);
+        next = (now > next ? now : next) + period;
+    }
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.counters["fps"] = frames / seconds;
+    state.counters["answered"] = static_cast<double>(answered) / (2.0 * static_cast<double>(frames));
+    pRTNet->ShutDown();
+    delete pRTNet;
+    pRTNet = nullptr;
+    if (peer.pid > 0) {
+        Reap(peer);
+    } else if (peer.pid == -1 && kind == HostKind::Gone) {
+        close(peer.rd);
+        close(peer.wr);
+    }
+}
+BENCHMARK(BM_QueryEveryFrame)
+    ->ArgName("host")
+    ->Arg(static_cast<int>(HostKind::Alive))
+    ->Arg(static_cast<int>(HostKind::AliveLeftId))
+    ->Arg(static_cast<int>(HostKind::Gone))
+    ->Arg(static_cast<int>(HostKind::Slow))
+    ->Arg(static_cast<int>(HostKind::Silent))
+    ->Iterations(30)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

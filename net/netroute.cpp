@@ -183,8 +183,22 @@ bool NetClientHandle(NetClient& client, const NetPacket& m, NLsocket server, std
     if (m.sender != kServer)
         return false;
     if (m.type > 99) {
-        if (client.awaitType == 0 || m.type != client.awaitType || m.target != client.awaitId)
-            return false; // late or foreign: never the answer to another query
+        if (m.target != client.awaitId)
+            return false; // foreign
+        if (m.type == kQueryHello && client.fencesAnswered != client.fencesSent) {
+            // Counted even when nobody waits: the fence of a given-up query
+            // still marks where the later answers begin.
+            ++client.fencesAnswered;
+            if (client.awaitType != 0 && client.fencesAnswered == client.awaitFence) {
+                client.answers.push_back(m);
+                client.awaitType = 0;
+            }
+            return true;
+        }
+        if (client.awaitType == 0 || m.type != client.awaitType)
+            return false; // late: never the answer to another query
+        if (client.awaitFence != 0 && client.fencesAnswered + 1 != client.awaitFence)
+            return false; // sent before an earlier fence: an earlier query's answer
         client.answers.push_back(m);
         client.awaitType = 0;
         return true;

@@ -66,6 +66,15 @@ struct NetClient {
     std::deque<NetPacket> answers;
     std::uint8_t awaitType = 0;             // type of the pending query, 0 when none
     std::int32_t awaitId = netmsg::kServer; // the id its answer is addressed to
+    // Fences: hello queries sent right behind other queries. A host answers
+    // the queries of one connection in order and always answers a hello, so
+    // once the fence behind a query is answered no answer to that query can
+    // come any more (a name query for an unknown id gets none), and an answer
+    // that arrives before the fence behind the previous query belongs to an
+    // earlier, given-up query.
+    std::uint64_t fencesSent = 0;
+    std::uint64_t fencesAnswered = 0;
+    std::uint64_t awaitFence = 0;           // the fence behind the pending query, 0 when none
 };
 
 // A user message for one of this program's players goes to its mailbox.
@@ -75,8 +84,10 @@ struct NetClient {
 bool NetDeliverUser(NetPlayerList& local, const NetPacket& m);
 
 // A message that came from the server connection with sender 0: an answer
-// to the pending query (same type and addressed to the asking id) goes to the
-// answer list; a new id (type 2, target 101 or more) goes to the first entry
+// to the pending query (same type, addressed to the asking id and, for a
+// fenced query, after the previous fence's answer) goes to the answer list;
+// a fence's answer is counted, and the one behind the pending query goes to
+// the answer list in place of the answer that will not come; a new id (type 2, target 101 or more) goes to the first entry
 // waiting for one, and for an abandoned entry a destroy message is queued on
 // server and the entry dropped. True when the message was used.
 bool NetClientHandle(NetClient& client, const NetPacket& m, NLsocket server,

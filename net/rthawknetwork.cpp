@@ -47,7 +47,34 @@ constexpr int kPassesBeforeIdle = 1000;
 
 } // namespace
 
+void NetAnswerWait::Answered(double ms)
+{
+    m_recent[m_next] = ms;
+    m_next = (m_next + 1) % kSamples;
+    if (m_count < kSamples)
+        ++m_count;
+}
+
+int NetAnswerWait::BoundMs(int allowanceMs) const
+{
+    if (m_count == 0)
+        return allowanceMs;
+    double slowest = 0;
+    for (int i = 0; i < m_count; ++i)
+        slowest = m_recent[i] > slowest ? m_recent[i] : slowest;
+    double bound = slowest * kMultiple;
+    if (bound < kFloorMs)
+        bound = kFloorMs;
+    return bound < allowanceMs ? static_cast<int>(bound + 0.5) : allowanceMs;
+}
+
 RTHawkNetwork::RTHawkNetwork() { htMutexInit(&m_mutex); }
+
+bool RTHawkNetwork::ConnectionLost(int error)
+{
+    // A stream that lost its framing is as good as lost.
+    return error == NL_MESSAGE_END || error == NL_SOCK_DISCONNECT || error == NL_PACKET_SYNC;
+}
 
 RTHawkNetwork::~RTHawkNetwork()
 {
@@ -79,17 +106,29 @@ template <class Done> bool RTHawkNetwork::WaitFor(Done done, int waitMs)
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::milliseconds(waitMs);
+    bool expired = false;
+    std::uint64_t passesAtDeadline = 0;
     for (;;) {
+        auto now = Clock::now();
         {
             Lock g(m_mutex);
             if (done())
                 return true;
-            if (!m_running)
+            // Nothing more can arrive: answer the caller at once.
+            if (!m_running || m_serverLost)
                 return false;
+            // Time in which the worker did not run is not counted: the wait
+            // ends only once two whole passes begun after the deadline (one
+            // to route a query on the host, one to read the answer) brought
+            // nothing, so a busy machine does not turn a slow pass into a
+            // missing answer.
+            if (expired && m_passes >= passesAtDeadline + 3)
+                return false;
+            if (!expired && now >= deadline) {
+                expired = true;
+                passesAtDeadline = m_passes;
+            }
         }
-        auto now = Clock::now();
-        if (now >= deadline)
-            return false;
         // Short naps while an answer is likely close, then ~1 ms ones.
         SleepNs(now - start < std::chrono::milliseconds(2) ? 50000 : 1000000);
     }
@@ -99,6 +138,12 @@ bool RTHawkNetwork::Running()
 {
     Lock g(m_mutex);
     return m_running;
+}
+
+bool RTHawkNetwork::Connected()
+{
+    Lock g(m_mutex);
+    return m_running && !m_serverLost;
 }
 
 void RTHawkNetwork::CloseSockets()
@@ -131,8 +176,14 @@ bool RTHawkNetwork::Init(NLenum network, NLenum socketType)
     {
         Lock g(m_mutex);
         m_client.local.clear();
+        m_client.answers.clear();
+        m_client.awaitType = 0;
+        m_client.fencesSent = m_client.fencesAnswered = m_client.awaitFence = 0;
         m_server.registered.clear();
         m_server.nextId = kFirstPlayerId;
+        m_serverLost = false;
+        m_answerWait.Reset();
+        m_lateFence = 0;
     }
     m_network = network;
     m_socketType = socketType;
@@ -158,6 +209,7 @@ bool RTHawkNetwork::StartWorker()
         Lock g(m_mutex);
         m_stop = false;
         m_running = true;
+        m_serverLost = false;
     }
     if (!htThreadCreate(&RTHawkNetwork::mainLoop, this, NL_TRUE, &m_thread)) {
         Lock g(m_mutex);
@@ -238,10 +290,12 @@ int RTHawkNetwork::Join(NLushort port, const char* address)
 int RTHawkNetwork::CreatePlayer(const char* name)
 {
     NetPlayer* entry;
+    const auto asked = std::chrono::steady_clock::now();
     {
         Lock g(m_mutex);
-        // Without a worker nothing would ever send the request.
-        if (!m_running)
+        // Without a worker nothing would ever send the request, and without
+        // a connection no id would come back.
+        if (!m_running || m_serverLost)
             return -1;
         NetPlayer p;
         p.rec.socket = -1;
@@ -256,8 +310,10 @@ int RTHawkNetwork::CreatePlayer(const char* name)
     }
     WaitFor([&] { return entry->rec.id >= 0; }, kCreateWaitMs);
     Lock g(m_mutex);
-    if (entry->rec.id >= 0)
+    if (entry->rec.id >= 0) {
+        m_answerWait.Answered(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count());
         return entry->rec.id;
+    }
     // Given up. A request not yet sent is dropped; one already sent will
     // still get an id, which the entry absorbs and gives back.
     entry->abandoned = true;
@@ -270,7 +326,8 @@ int RTHawkNetwork::QueryInformation(Message& m) { return QueryInformation(m, kQu
 
 int RTHawkNetwork::QueryInformation(Message& m, int waitMs)
 {
-    if (!Running())
+    using Clock = std::chrono::steady_clock;
+    if (!Connected())
         return 0;
     if (m_ownQueryId < 0) {
         int id = CreatePlayer(nullptr);
@@ -281,20 +338,57 @@ int RTHawkNetwork::QueryInformation(Message& m, int waitMs)
     m.sender = m_ownQueryId;
     m.target = kServer;
     std::memcpy(m.magic, "VLTN", 4);
+    // Every query but the hello itself is followed by a hello, its fence
+    // (NetClient): the fence's answer tells that the host has nothing for the
+    // query, so a name query for an unknown id ends after one round trip.
+    const bool fenced = m.type != kQueryHello;
+    Message fence;
+    NetMessageSet(fence, kQueryHello, kServer, m_ownQueryId);
+    int bound;
     {
         Lock g(m_mutex);
         m_client.answers.clear();
         m_client.awaitType = m.type;
         m_client.awaitId = m_ownQueryId;
+        m_client.awaitFence = fenced ? ++m_client.fencesSent : 0;
+        bound = m_answerWait.BoundMs(waitMs);
     }
-    SendRule(m_serverSocket.load(), NetPacketFrom(m, NL_INVALID));
-    bool answered = WaitFor([&] { return !m_client.answers.empty(); }, waitMs);
+    const NLsocket server = m_serverSocket.load();
+    const auto sent = Clock::now();
+    const bool queryOut = SendRule(server, NetPacketFrom(m, NL_INVALID));
+    if (!queryOut || (fenced && !SendRule(server, NetPacketFrom(fence, NL_INVALID)))) {
+        // A fence that never went out is not counted, or every later query
+        // would wait for its answer. Only fences that went out can have been
+        // answered meanwhile, so the count of answers stays within it.
+        Lock g(m_mutex);
+        if (fenced) {
+            --m_client.fencesSent;
+            m_client.awaitFence = 0;
+        }
+        if (!queryOut) {
+            // Nothing went out, so nothing can come back.
+            m_client.awaitType = 0;
+            return 0;
+        }
+    }
+    bool answered = WaitFor([&] { return !m_client.answers.empty(); }, bound);
     Lock g(m_mutex);
     m_client.awaitType = 0;
-    if (!answered || m_client.answers.empty())
+    if (!answered || m_client.answers.empty()) {
+        // The oldest given-up fence is kept: the fences come back in order,
+        // so it is the first to show how long the host now takes.
+        if (m_lateFence == 0 && m_client.awaitFence != 0 && m_client.fencesAnswered < m_client.awaitFence) {
+            m_lateFence = m_client.awaitFence;
+            m_lateSince = sent;
+        }
         return 0;
-    NetPacketTo(m_client.answers.front(), m);
+    }
+    m_answerWait.Answered(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    NetPacket a = std::move(m_client.answers.front());
     m_client.answers.pop_front();
+    if (a.type != m.type)
+        return 0; // the fence came back first: the host has no answer
+    NetPacketTo(a, m);
     return 1;
 }
 
@@ -417,6 +511,7 @@ void RTHawkNetwork::Run()
     std::uint8_t buf[kMaxMessageBytes];
     NetMessage msg;
     bool acceptFailed = false;
+    bool serverLost = false;
     int quietPasses = 0;
 
     for (;;) {
@@ -424,14 +519,23 @@ void RTHawkNetwork::Run()
             Lock g(m_mutex);
             if (m_stop)
                 break;
+            ++m_passes;
         }
         const NLsocket server = m_serverSocket.load();
         const NLsocket listenSocket = m_listenSocket.load();
 
         bool busy = SendCreations(server);
 
-        for (int i = 0; i < kMaxServerReadsPerPass; ++i) {
+        for (int i = 0; i < kMaxServerReadsPerPass && !serverLost; ++i) {
             int n = nlRead(server, buf, sizeof buf);
+            if (n < 0 && ConnectionLost(nlGetError())) {
+                // No answer, id or mail can come any more: the commands are
+                // told at once instead of spending their waits.
+                serverLost = true;
+                Lock g(m_mutex);
+                m_serverLost = true;
+                break;
+            }
             if (n < kHeaderBytes || !NetMessageDecode(buf, n, msg))
                 break;
             Lock g(m_mutex);
@@ -469,9 +573,7 @@ void RTHawkNetwork::Run()
                 if (n >= 0)
                     continue;
                 // The error only means something after a failed read.
-                int e = nlGetError();
-                // A stream that lost its framing is as good as lost.
-                if (e != NL_MESSAGE_END && e != NL_SOCK_DISCONNECT && e != NL_PACKET_SYNC)
+                if (!ConnectionLost(nlGetError()))
                     continue;
                 nlGroupDeleteSocket(group, ready[i]);
                 nlClose(ready[i]);
@@ -491,17 +593,27 @@ void RTHawkNetwork::Run()
             for (const NetPacket& p : m_incoming)
                 NetHandleIncoming(m_client, listenSocket != NL_INVALID ? &m_server : nullptr, p, server, out);
             m_incoming.clear();
+            if (m_lateFence != 0 && m_client.fencesAnswered >= m_lateFence) {
+                m_answerWait.Answered(
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_lateSince).count());
+                m_lateFence = 0;
+            }
         }
         busy = busy || !out.empty();
         for (const NetOutgoing& o : out)
             SendRule(o.socket, o.packet);
         out.clear();
 
+        // A client without its server has nothing left to do; the host goes
+        // on serving the other programs.
+        if (serverLost && listenSocket == NL_INVALID)
+            break;
+
         quietPasses = busy ? 0 : quietPasses + 1;
         SleepNs(quietPasses >= kPassesBeforeIdle ? kWorkerIdleSleepNs : kWorkerPassSleepNs);
     }
 
-    if (acceptFailed)
+    if (acceptFailed || serverLost)
         CloseSockets();
     for (NLsocket c : clients)
         nlClose(c);

@@ -11,10 +11,34 @@
 #include "net/netroute.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace __VELTRIC__ {
+
+// How long a command waits for an answer from a connection that is still
+// open. Before the connection brought any answer: the command's allowance.
+// After: a multiple of the slowest of its recent round trips, so a nearby
+// host that stays silent costs little while a distant one keeps the time it
+// has shown it needs; never below a floor that absorbs the scheduling delays
+// of a busy machine, never above the allowance.
+class NetAnswerWait {
+public:
+    static constexpr int kSamples = 8;
+    static constexpr int kMultiple = 8;
+    static constexpr int kFloorMs = 100;
+
+    void Reset() { m_count = m_next = 0; }
+    // A round trip of ms: an answer seen that long after its request.
+    void Answered(double ms);
+    int BoundMs(int allowanceMs) const;
+
+private:
+    double m_recent[kSamples] = {};
+    int m_count = 0;
+    int m_next = 0;
+};
 
 class RTHawkNetwork {
 public:
@@ -62,6 +86,9 @@ public:
 
     // Whether the worker runs (read under the mutex).
     bool Running();
+    // Whether the worker runs and its connection to the server is open, so
+    // that an answer can still come.
+    bool Connected();
 
     // HTTP/1.0 download of path from host:port into file: 1 when the server
     // ended the transfer by closing the connection, else 0.
@@ -70,7 +97,9 @@ public:
     // The worker thread's body; data is the object.
     static void* mainLoop(void* data);
 
-    // Longest waits of the commands for the worker, in milliseconds.
+    // Longest waits of the commands for the worker, in milliseconds: what a
+    // creation or the join's hello may take, and what a query may take before
+    // the connection has shown its round trip (NetAnswerWait).
     static constexpr int kCreateWaitMs = 1000;
     static constexpr int kJoinWaitMs = 1000;
     static constexpr int kQueryWaitMs = 500;
@@ -82,9 +111,11 @@ private:
     bool SendCreations(NLsocket server); // true when a request went out
     void CloseSockets();
     static bool SendRule(NLsocket socket, const NetPacket& p);
-    // Waits until done() holds (checked under the mutex), the worker stops or
-    // waitMs pass; true when done() held.
+    // Waits until done() holds (checked under the mutex), the worker stops,
+    // the connection ends or waitMs of the worker's time pass; true when
+    // done() held.
     template <class Done> bool WaitFor(Done done, int waitMs);
+    static bool ConnectionLost(int error);
 
     NetServer m_server;            // registered players and the next id (host side)
     std::int32_t m_ownQueryId = -1;
@@ -96,6 +127,14 @@ private:
     NLenum m_socketType = NL_RELIABLE_PACKETS;
     bool m_stop = true;
     bool m_running = false;
+    bool m_serverLost = false;     // the connection to the server ended (set by the worker)
+    std::uint64_t m_passes = 0;    // passes the worker has begun
+    NetAnswerWait m_answerWait;    // round trips of this connection
+    // The fence of a query that gave up, and when it was sent: when
+    // that fence is answered after all, the host was alive but slower than
+    // the wait, and the round trip it took teaches m_answerWait.
+    std::uint64_t m_lateFence = 0;
+    std::chrono::steady_clock::time_point m_lateSince{};
     HTmutex m_mutex;
     std::vector<NetPacket> m_incoming;
 

@@ -1,13 +1,17 @@
 // Network games through the NET commands: a host alone, no game, join
-// failures, a hostile client on the wire, and two processes.
+// failures, waits for answers that cannot come, a hostile client on the
+// wire, and two processes.
 #include "net/net_cmds.h"
 #include "net/rthawknetwork.h"
+#include "tests/net/fake_host.h"
 #include "tests/net/net_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <poll.h>
 #include <sys/wait.h>
 
@@ -241,6 +245,156 @@ TEST_F(Game, ResetsAndShutDownsRightAfterAStartWaitForTheWorker)
         pRTNet->ShutDown();
         delete pRTNet;
         pRTNet = new RTHawkNetwork;
+    }
+}
+
+// ---- answers that cannot come ---------------------------------------------
+
+TEST_F(Game, NameOfAPlayerThatLeftIsNoDataAfterOneRoundTrip)
+{
+    Host();
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("alice")), "101");
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("bob")), "102");
+    NETDESTROYPLAYER("102");
+    ASSERT_TRUE(WaitUntil([] { return NETNUMPLAYERS() == 1; }));
+    // The host sends nothing for an unknown id; its answer to the hello
+    // behind the query tells so.
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        for (const char* gone : {"102", "999"})
+            EXPECT_EQ(S(NETPLAYERNAME_Str(gone)), "NO_DATA") << gone;
+        EXPECT_EQ(S(NETPLAYERNAME_Str("101")), "alice") << "the answer after a missing one is its own";
+    }
+    EXPECT_LT(ElapsedMs(start), 40 * NetAnswerWait::kFloorMs / 2) << "no query waited for what cannot come";
+}
+
+TEST_F(Game, WhenTheHostIsGoneEveryCommandGivesItsDefaultAtOnce)
+{
+    for (bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "the host's program was killed" : "the host closed the connection");
+        std::unique_ptr<FakeHost> fake;
+        pid_t pid = -1;
+        int rd = -1, wr = -1;
+        int port = port_;
+        if (killed) {
+            int down[2], up[2];
+            ASSERT_EQ(pipe(down), 0);
+            ASSERT_EQ(pipe(up), 0);
+            pid = fork();
+            if (pid == 0) {
+                pRTNet = new RTHawkNetwork;
+                if (NETHOSTGAME(0, "", "", Str(std::to_string(port))) == 1 && NETCREATEPLAYER_Str("h").Len() > 0)
+                    SendLine(up[1], "ready");
+                pause();
+                _exit(0);
+            }
+            close(down[0]);
+            close(up[1]);
+            rd = up[0];
+            wr = down[1];
+            ASSERT_EQ(ReadLine(rd), "ready");
+        } else {
+            fake.reset(new FakeHost);
+            port = fake->Port();
+        }
+        ASSERT_EQ(NETJOINGAME(0, "", "127.0.0.1", Str(std::to_string(port))), 1);
+        std::string me = S(NETCREATEPLAYER_Str("me"));
+        ASSERT_NE(me, "-1");
+        ASSERT_EQ(S(NETPLAYERNAME_Str(Str(me))), "me");
+        ASSERT_GT(NETNUMPLAYERS(), 0);
+
+        if (killed) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            close(rd);
+            close(wr);
+        } else {
+            fake->Vanish();
+        }
+        EXPECT_TRUE(WaitUntil([] { return !pRTNet->Running(); })) << "the worker ends with its connection";
+        auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(NETNUMPLAYERS(), 0);
+            EXPECT_EQ(S(NETPLAYERNAME_Str(Str(me))), "NO_DATA");
+            EXPECT_EQ(S(NETGETPLAYERID_Str(0)), "0");
+            EXPECT_EQ(S(NETCREATEPLAYER_Str("late")), "-1");
+            EXPECT_EQ(NETSENDMSG(Str(me), "0", "anyone?"), 0) << "a send on a closed connection fails";
+        }
+        EXPECT_LT(ElapsedMs(start), 10 * RTHawkNetwork::kQueryWaitMs) << "no command waited for an answer";
+    }
+}
+
+TEST_F(Game, AnAnswerThatCameTooLateIsNeverTakenForTheNextOne)
+{
+    FakeHost host;
+    ASSERT_EQ(NETJOINGAME(0, "", "127.0.0.1", Str(std::to_string(host.Port()))), 1);
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("one")), "102"); // 101 is the hidden query player
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("two")), "103");
+    struct Case {
+        const char* what;
+        std::function<std::string()> held; // asked while the host holds its answers
+        std::string heldDefault;
+        std::function<std::string()> next; // asked once they are on their way
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"count", [&] { host.ReportCount(7); return std::to_string(static_cast<int>(NETNUMPLAYERS())); }, "0",
+         [&] { host.ReportCount(3); return std::to_string(static_cast<int>(NETNUMPLAYERS())); }, "3"},
+        {"name", [] { return S(NETPLAYERNAME_Str("102")); }, "NO_DATA", [] { return S(NETPLAYERNAME_Str("103")); },
+         "two"},
+        {"id", [] { return S(NETGETPLAYERID_Str(0)); }, "0", [] { return S(NETGETPLAYERID_Str(1)); }, "103"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.Hold(true);
+        EXPECT_EQ(c.held(), c.heldDefault);
+        host.Hold(false); // the held answer goes out before the next one
+        // Asked again while a loaded machine keeps the stand-in from
+        // answering in time; the held answer is never the result.
+        std::string got;
+        for (int i = 0; i < 10 && (got = c.next()) == c.heldDefault; ++i) {
+        }
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST_F(Game, AHostThatSlowsDownIsGivenTheTimeItHasShownItNeeds)
+{
+    FakeHost host;
+    ASSERT_EQ(NETJOINGAME(0, "", "127.0.0.1", Str(std::to_string(host.Port()))), 1);
+    ASSERT_EQ(S(NETCREATEPLAYER_Str("me")), "102");
+    ASSERT_EQ(NETNUMPLAYERS(), 1);
+    // Slower than any round trip so far, within what a distant host may take.
+    host.SetDelay(2 * NetAnswerWait::kFloorMs);
+    // The first waits are too short; the answers that still come teach the
+    // connection its new round trip.
+    int tries = 0;
+    while (tries < 6 && NETNUMPLAYERS() != 1)
+        ++tries;
+    EXPECT_LT(tries, 6);
+    EXPECT_EQ(S(NETPLAYERNAME_Str("102")), "me");
+    EXPECT_EQ(NETNUMPLAYERS(), 1);
+}
+
+TEST(NetAnswerWait, WaitsAMultipleOfTheSlowestRecentRoundTripWithinFloorAndAllowance)
+{
+    const int allowance = RTHawkNetwork::kQueryWaitMs;
+    const struct {
+        const char* what;
+        std::vector<double> roundTrips;
+        int bound;
+    } cases[] = {
+        {"nothing measured: the whole allowance", {}, allowance},
+        {"loopback: the floor", {0.2, 0.4, 0.3}, NetAnswerWait::kFloorMs},
+        {"a distant host", {20, 40, 30}, 40 * NetAnswerWait::kMultiple},
+        {"a very distant host: the allowance", {20, 200}, allowance},
+        {"an old slow trip is forgotten", {200, 1, 1, 1, 1, 1, 1, 1, 1}, NetAnswerWait::kFloorMs},
+    };
+    for (const auto& c : cases) {
+        NetAnswerWait w;
+        for (double ms : c.roundTrips)
+            w.Answered(ms);
+        EXPECT_EQ(w.BoundMs(allowance), c.bound) << c.what;
     }
 }
 

@@ -214,6 +214,44 @@ TEST_F(Client, OnlyTheAwaitedAnswerIsTaken)
     EXPECT_FALSE(NetClientHandle(client, Packet(kQueryCount, 103, 0, U32(7)), server, out)) << "none pending";
 }
 
+TEST_F(Client, FencesTellStaleAnswersAndMissingOnesApart)
+{
+    client.awaitId = 103;
+    // A count query was given up before its answer and its fence (1) came;
+    // the pending count query is followed by fence 2.
+    client.fencesSent = 2;
+    client.awaitType = kQueryCount;
+    client.awaitFence = 2;
+    EXPECT_FALSE(NetClientHandle(client, Packet(kQueryCount, 103, 0, U32(7)), server, out))
+        << "came before fence 1: the given-up query's answer";
+    EXPECT_TRUE(NetClientHandle(client, Packet(kQueryHello, 103, 0, U32(1)), server, out));
+    EXPECT_TRUE(client.answers.empty()) << "fence 1 ends nothing that is waited for";
+    EXPECT_TRUE(NetClientHandle(client, Packet(kQueryCount, 103, 0, U32(3)), server, out));
+    EXPECT_TRUE(NetClientHandle(client, Packet(kQueryHello, 103, 0, U32(1)), server, out));
+    ASSERT_EQ(client.answers.size(), 1u);
+    EXPECT_EQ(U32Of(client.answers.front()), 3u);
+    EXPECT_EQ(client.fencesAnswered, 2u);
+
+    // A name query the host has no answer for: its fence stands in.
+    client.answers.clear();
+    client.fencesSent = 3;
+    client.awaitType = kQueryName;
+    client.awaitFence = 3;
+    EXPECT_FALSE(NetClientHandle(client, Packet(kQueryHello, 999, 0, U32(1)), server, out)) << "other asker";
+    EXPECT_TRUE(NetClientHandle(client, Packet(kQueryHello, 103, 0, U32(1)), server, out));
+    ASSERT_EQ(client.answers.size(), 1u);
+    EXPECT_EQ(client.answers.front().type, kQueryHello);
+    EXPECT_EQ(client.awaitType, 0);
+
+    // With every fence answered a hello is an ordinary answer (the join's).
+    client.answers.clear();
+    client.awaitType = kQueryHello;
+    client.awaitFence = 0;
+    EXPECT_TRUE(NetClientHandle(client, Packet(kQueryHello, 103, 0, U32(1)), server, out));
+    EXPECT_EQ(client.answers.size(), 1u);
+    EXPECT_EQ(client.fencesAnswered, 3u) << "never more answered than sent";
+}
+
 TEST_F(Client, NewIdsGoToWaitingEntriesAndAbandonedOnesAreGivenBack)
 {
     NetPlayer& given = Add(101);
