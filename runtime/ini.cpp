@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -41,6 +42,16 @@ char const* SkipBlanks(char const* p)
     return p;
 }
 
+// Reading a file pushes one entry at a time: the list grows by doubling, as
+// the fixed growth step would copy the whole list again every few entries
+// (quadratic in the file's size).
+template <class T> void PushDoubling(Queue<T>& q, const T& v)
+{
+    if (q.Count() + 1 >= q.Capacity() && q.Count() > 0 && q.Count() < INT_MAX / 2)
+        q.AllocAtLeast(q.Count() * 2);
+    q.Push(v);
+}
+
 // Keys gathered since the last header; stored as a section once it has one.
 struct Gathered {
     DGStr name;
@@ -58,7 +69,7 @@ struct Gathered {
             s->keys.SetGrowth(s->keys.Step(), keys.Count());
             for (int i = 0; i < keys.Count(); ++i) s->keys.Push(keys[i]);
             s->keys.SetGrowth(s->keys.Step(), minimum);
-            sections.Push(s);
+            PushDoubling(sections, s);
         }
         keys.Clear();
     }
@@ -92,7 +103,7 @@ void ParseLine(char const* line, Gathered& g, Queue<RTini::Section*>& sections)
     k->key = Text(p, keyEnd);
     k->value = q;
     k->value.TrimRight();
-    g.keys.Push(k);
+    PushDoubling(g.keys, k);
 }
 
 bool WriteLine(std::FILE* f, DGStr const& a, char const* mid, DGStr const& b, char const* tail)
