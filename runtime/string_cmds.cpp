@@ -174,12 +174,16 @@ DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement)
 
 int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators)
 {
-    array.Empty();
+    // The text and the separators may be elements of the array itself
+    // (re-splitting a piece into the same array): read the separators and
+    // copy the text before the first piece overwrites or moves them.
     bool isSep[256] = {};
     for (const unsigned char* s = reinterpret_cast<const unsigned char*>(separators.c_str()); *s; ++s)
         isSep[*s] = true;
-    const char* p = text.c_str();
-    const char* end = p + strnlen(p, text.Len());
+    const DGStr copy(text);
+    array.Empty();
+    const char* p = copy.c_str();
+    const char* end = p + strnlen(p, copy.Len());
     while (p < end) {
         while (p < end && isSep[static_cast<unsigned char>(*p)])
             ++p;

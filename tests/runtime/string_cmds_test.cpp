@@ -147,6 +147,43 @@ TEST(StringSplit, SeparatorsAreASetAndMakeNoEmptyPieces)
     }
 }
 
+// The text or the separators are elements of the array being filled: the
+// first piece overwrites the element and a long split moves the storage.
+TEST(StringSplit, TextAndSeparatorsFromTheArrayItself)
+{
+    using V = std::vector<std::string>;
+    std::string many;
+    V manyPieces;
+    for (int i = 0; i < 150; ++i) {
+        many += "k" + std::to_string(i) + "=";
+        manyPieces.push_back("k" + std::to_string(i));
+    }
+    struct {
+        const char* name;
+        V before;     // the array's elements before the split
+        int text;     // index of the element split
+        int seps;     // index of the element holding the separators, -1: "="
+        V want;
+    } cases[] = {
+        {"first element", {"a=b=c"}, 0, -1, {"a", "b", "c"}},
+        {"last of three", {"x", "y", "p=q"}, 2, -1, {"p", "q"}},
+        {"separators from the array", {"a;b=c", "=;"}, 0, 1, {"a", "b", "c"}},
+        {"separators overwritten by the first piece", {"=", "k=v"}, 1, 0, {"k", "v"}},
+        {"storage grows during the split", {many}, 0, -1, manyPieces},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DGArray<DGStr> parts;
+        for (const std::string& e : c.before)
+            DIMPUSH(parts, S(e.c_str()));
+        DGStr eq = S("=");
+        const DGStr& seps = c.seps < 0 ? eq : parts(c.seps);
+        int n = SPLITSTR(parts(c.text), parts, seps);
+        EXPECT_EQ(n, static_cast<int>(c.want.size()));
+        EXPECT_EQ(Pieces(parts), c.want);
+    }
+}
+
 TEST(StringFormat, FixedPointOfAnyLength)
 {
     struct {
