@@ -200,12 +200,22 @@ int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators)
 
 DGStr FORMAT_Str(double width, double decimals, double value)
 {
+    // Bounded so that a stray argument (a timestamp passed as the width)
+    // cannot ask for gigabytes: no double has a non-zero digit past its
+    // 1074th decimal, and its fixed-point form has at most 309 digits before
+    // the point, so every text stays within kFormatMaxChars.
     int w = Truncate(width);
     int d = Truncate(decimals);
+    if (w > kFormatMaxChars)
+        w = kFormatMaxChars;
+    if (w < -kFormatMaxChars)
+        w = -kFormatMaxChars;
     if (d < 0)
         d = 0;
-    // Measure first: the text can be far longer than any fixed buffer
-    // (a wide field, many decimals, or a large value in fixed point).
+    if (d > kFormatMaxDecimals)
+        d = kFormatMaxDecimals;
+    // Measure first: the text can be longer than any fixed buffer (a wide
+    // field, many decimals, or a large value in fixed point).
     int n = std::snprintf(nullptr, 0, "%*.*f", w, d, value);
     DGStr r;
     if (n <= 0)

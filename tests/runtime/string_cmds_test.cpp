@@ -209,6 +209,43 @@ TEST(StringFormat, FixedPointOfAnyLength)
     EXPECT_EQ(std::string(left.c_str(), 3), "0.5");
 }
 
+// Widths and decimal counts from stray numbers (a timestamp, an infinity)
+// give a bounded text at once; what a double can show is never cut.
+TEST(StringFormat, HugeWidthsAndDecimalsAreBounded)
+{
+    struct {
+        const char* name;
+        double width, decimals, value;
+        std::size_t len;   // expected length
+        const char* start; // expected first characters
+        const char* end;   // expected last characters
+    } cases[] = {
+        {"timestamp as width", 1e12, 2, 1.5, 4096, "    ", " 1.50"},
+        {"timestamp as decimals", 0, 1e12, 1, 1076, "1.000", "000"},
+        {"huge negative width", -1e12, 0, 7, 4096, "7   ", "    "},
+        {"width at the bound", 4096, 0, 7, 4096, "    ", "   7"},
+        {"width one past the bound", 4097, 0, 7, 4096, "    ", "   7"},
+        {"infinite width", INFINITY, 1, 2, 4096, "    ", " 2.0"},
+        {"negative infinite width", -INFINITY, 1, 2, 4096, "2.0 ", "    "},
+        {"infinite decimals", 0, INFINITY, 0.5, 1076, "0.500", "000"},
+        {"negative infinite decimals", 0, -INFINITY, 2.25, 1, "2", "2"},
+        {"NaN width and decimals", NAN, NAN, 3.5, 1, "4", "4"},
+        {"smallest denormal, every digit", 0, 1e9, 4.9406564584124654e-324, 1076, "0.000",
+         "3447265625"}, // its last digit is the 1074th decimal
+        {"largest double, every digit", 0, 1e9, -1.7976931348623157e308, 1385, "-17976931348623157",
+         "000"},
+        {"infinite value", 1e12, 2, INFINITY, 4096, "    ", " inf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DGStr r = FORMAT_Str(c.width, c.decimals, c.value);
+        std::string t(r.c_str(), r.Len());
+        ASSERT_EQ(t.size(), c.len);
+        EXPECT_EQ(t.substr(0, std::strlen(c.start)), c.start);
+        EXPECT_EQ(t.substr(t.size() - std::strlen(c.end)), c.end);
+    }
+}
+
 TEST(StringBuffers, FindOneOfAndNotOf)
 {
     char text[] = "  ab,c";
