@@ -241,13 +241,17 @@ int ModelInstr(const std::string& t, const std::string& f, int start)
     return p == std::string::npos ? -1 : static_cast<int>(p);
 }
 
-std::string ModelReplace(std::string t, const std::string& f, const std::string& r)
+// The text rebuilt at every match, the search resuming behind the inserted
+// text. False when the text would outgrow kMaxText (the operation is then
+// skipped: rebuilding a text of megabytes at every match takes seconds).
+bool ModelReplace(std::string& t, const std::string& f, const std::string& r)
 {
-    if (f.empty()) return t;
+    if (f.empty()) return true;
     std::size_t pos = 0;
     for (;;) {
         std::size_t m = t.find(f, pos);
-        if (m == std::string::npos) return t;
+        if (m == std::string::npos) return true;
+        if (t.size() - f.size() + r.size() > kMaxText) return false;
         t = t.substr(0, m) + r + t.substr(m + f.size());
         pos = m + r.size();
     }
@@ -498,8 +502,8 @@ void StringOp(State& s, Bytes& in, int op)
     }
     case 7: { // dst = REPLACE$(text, find, replacement)
         StrRef d = PickStr(s, in), t = PickStr(s, in), f = PickStr(s, in), r = PickStr(s, in);
-        std::string want = ModelReplace(*t.model, *f.model, *r.model);
-        if (want.size() > kMaxText) break;
+        std::string want = *t.model;
+        if (!ModelReplace(want, *f.model, *r.model)) break;
         *d.impl = REPLACE_Str(*t.impl, *f.impl, *r.impl);
         *d.model = want;
         break;
