@@ -56,9 +56,9 @@ void PushError()
 std::int64_t ElementCount(int s1, int s2, int s3, int s4)
 {
     std::int64_t n = s1 > 0 ? s1 : 0;
-    n = MulSat(n, s2 > 1 ? s2 : 1);
-    n = MulSat(n, s3 > 1 ? s3 : 1);
-    return MulSat(n, s4 > 1 ? s4 : 1);
+    n = MulSat(n, Span(s2));
+    n = MulSat(n, Span(s3));
+    return MulSat(n, Span(s4));
 }
 
 std::int64_t CapacityFor(std::int64_t count, int granule, std::size_t elementSize)
@@ -79,9 +79,12 @@ void Shape::Set(int s1, int s2, int s3, int s4)
     size[1] = s2;
     size[2] = s3;
     size[3] = s4;
+    // An absent (or negative) size spans one index in the layout, as it
+    // counts 1 in the element count: with the size as given, a 0 before a
+    // non-zero size would give a zero stride and overlapping elements.
     stride[0] = s1;
-    stride[1] = MulSat(stride[0], s2);
-    stride[2] = MulSat(stride[1], s3);
+    stride[1] = MulSat(stride[0], Span(s2));
+    stride[2] = MulSat(stride[1], Span(s3));
     dims = s4 ? 4 : s3 ? 3 : s2 ? 2 : s1 > 0 ? 1 : 0;
 }
 

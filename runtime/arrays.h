@@ -23,6 +23,10 @@ namespace arrays_detail {
 [[noreturn]] void StorageError(); // 7
 [[noreturn]] void PushError();    // 8
 
+// Positions a size of dimension 2 to 4 takes in the layout: an absent (0)
+// or negative size takes one, like a size of 1.
+inline int Span(int s) { return s > 1 ? s : 1; }
+
 // Product of the sizes with absent or negative sizes counting as 1,
 // saturated so that no size combination can wrap.
 std::int64_t ElementCount(int s1, int s2, int s3, int s4);
@@ -85,23 +89,27 @@ template <class F> void ForEachOverlap(const Shape& a, const Shape& b, F f)
 {
     if (a.dims < 1)
         return;
-    int m[4];
-    for (int k = 0; k < 4; ++k)
-        m[k] = a.size[k] < b.size[k] ? a.size[k] : b.size[k];
-    if (m[0] <= 0)
+    const int n1 = a.size[0] < b.size[0] ? a.size[0] : b.size[0];
+    if (n1 <= 0)
         return;
-    // A common size of 0 ends the nesting: deeper dimensions contribute only
-    // index 0. A negative common size admits no index at all.
-    auto span = [](int mk) { return mk > 0 ? mk : (mk == 0 ? 1 : 0); };
-    int n2 = span(m[1]);
-    int n3 = m[1] == 0 ? 1 : span(m[2]);
-    int n4 = (m[1] == 0 || m[2] == 0) ? 1 : span(m[3]);
+    // Indices a dimension admits: its size, only 0 when it is absent, none
+    // when its size is negative. The overlap of a dimension is the smaller of
+    // the two counts, so an absent dimension in either shape keeps index 0 of
+    // it and every index of the dimensions beyond it that both shapes admit.
+    auto admits = [](int s) { return s > 0 ? s : (s == 0 ? 1 : 0); };
+    auto common = [&](int k) {
+        int x = admits(a.size[k]), y = admits(b.size[k]);
+        return x < y ? x : y;
+    };
+    int n2 = common(1);
+    int n3 = common(2);
+    int n4 = common(3);
     for (int i4 = 0; i4 < n4; ++i4)
         for (int i3 = 0; i3 < n3; ++i3)
             for (int i2 = 0; i2 < n2; ++i2) {
                 std::int64_t oa = i2 * a.stride[0] + i3 * a.stride[1] + i4 * a.stride[2];
                 std::int64_t ob = i2 * b.stride[0] + i3 * b.stride[1] + i4 * b.stride[2];
-                for (int i1 = 0; i1 < m[0]; ++i1)
+                for (int i1 = 0; i1 < n1; ++i1)
                     f(oa + i1, ob + i1);
             }
 }
@@ -304,7 +312,7 @@ public:
         m_pData[n] = std::move(value);
         // The shape of one dimension of n + 1 elements.
         m_Shape.size[0] = n + 1;
-        m_Shape.stride[0] = n + 1;
+        m_Shape.stride[0] = m_Shape.stride[1] = m_Shape.stride[2] = n + 1;
         m_Shape.dims = 1;
     }
 

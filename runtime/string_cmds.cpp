@@ -174,12 +174,16 @@ DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement)
 
 int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators)
 {
-    array.Empty();
+    // The text and the separators may be elements of the array itself
+    // (re-splitting a piece into the same array): read the separators and
+    // copy the text before the first piece overwrites or moves them.
     bool isSep[256] = {};
     for (const unsigned char* s = reinterpret_cast<const unsigned char*>(separators.c_str()); *s; ++s)
         isSep[*s] = true;
-    const char* p = text.c_str();
-    const char* end = p + strnlen(p, text.Len());
+    const DGStr copy(text);
+    array.Empty();
+    const char* p = copy.c_str();
+    const char* end = p + strnlen(p, copy.Len());
     while (p < end) {
         while (p < end && isSep[static_cast<unsigned char>(*p)])
             ++p;
@@ -196,12 +200,22 @@ int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators)
 
 DGStr FORMAT_Str(double width, double decimals, double value)
 {
+    // Bounded so that a stray argument (a timestamp passed as the width)
+    // cannot ask for gigabytes: no double has a non-zero digit past its
+    // 1074th decimal, and its fixed-point form has at most 309 digits before
+    // the point, so every text stays within kFormatMaxChars.
     int w = Truncate(width);
     int d = Truncate(decimals);
+    if (w > kFormatMaxChars)
+        w = kFormatMaxChars;
+    if (w < -kFormatMaxChars)
+        w = -kFormatMaxChars;
     if (d < 0)
         d = 0;
-    // Measure first: the text can be far longer than any fixed buffer
-    // (a wide field, many decimals, or a large value in fixed point).
+    if (d > kFormatMaxDecimals)
+        d = kFormatMaxDecimals;
+    // Measure first: the text can be longer than any fixed buffer (a wide
+    // field, many decimals, or a large value in fixed point).
     int n = std::snprintf(nullptr, 0, "%*.*f", w, d, value);
     DGStr r;
     if (n <= 0)

@@ -39,8 +39,15 @@ DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement);
 // pieces) into array, which is emptied first. Returns the number of pieces.
 int SPLITSTR(const DGStr& text, DGArray<DGStr>& array, const DGStr& separators);
 
+// Bounds of FORMAT$: a width beyond +-kFormatMaxChars counts as that, more
+// than kFormatMaxDecimals decimals count as that many (enough to show every
+// digit of any double exactly), so a text never exceeds kFormatMaxChars.
+constexpr int kFormatMaxChars = 4096;
+constexpr int kFormatMaxDecimals = 1074;
+
 // value as fixed point: at least width characters (a negative width
-// left-justifies) and decimals digits after the point (a negative count as 0).
+// left-justifies) and decimals digits after the point (a negative count as
+// 0), within the bounds above; a NaN width or count is 0.
 DGStr FORMAT_Str(double width, double decimals, double value);
 
 // First byte of text that is (not) one of set's bytes; null when none.

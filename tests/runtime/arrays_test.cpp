@@ -177,6 +177,88 @@ TEST(ArrayRedim, StringArraysKeepAllFourDimensions)
                 }
 }
 
+// Arrays with an absent (0) dimension before a present one: every element
+// must have a place of its own, after DIM and after REDIM.
+template <class E> E Code(int c) { return static_cast<E>(c); }
+template <> DGStr Code<DGStr>(int c) { return DGStr(c); }
+double Number(double v) { return v; }
+double Number(int v) { return v; }
+double Number(const DGStr& v) { return v.Number(); }
+
+// Indices a dimension admits (an absent one only 0) and the code of an index.
+int Admits(int size) { return size > 0 ? size : 1; }
+int CodeOf(int i, int j, int k, int l) { return 1 + i + 10 * j + 100 * k + 1000 * l; }
+
+template <class A, class F> void ForEachIndex(const int (&s)[4], F f)
+{
+    for (int l = 0; l < Admits(s[3]); ++l)
+        for (int k = 0; k < Admits(s[2]); ++k)
+            for (int j = 0; j < Admits(s[1]); ++j)
+                for (int i = 0; i < s[0]; ++i)
+                    f(i, j, k, l);
+}
+
+template <class E, class A> void WriteAllAndReadBack(A& a, const int (&s)[4])
+{
+    ForEachIndex<A>(s, [&](int i, int j, int k, int l) { a(i, j, k, l) = Code<E>(CodeOf(i, j, k, l)); });
+    ForEachIndex<A>(s, [&](int i, int j, int k, int l) {
+        EXPECT_EQ(Number(a(i, j, k, l)), CodeOf(i, j, k, l)) << i << "," << j << "," << k << "," << l;
+    });
+}
+
+template <class E, class A> void CheckZeroSizedShape(const int (&from)[4], const int (&to)[4])
+{
+    A a;
+    a.Dim(from[0], from[1], from[2], from[3]);
+    for (int d = 0; d < 4; ++d)
+        EXPECT_EQ(a.Bounds(d), from[d]); // sizes reported as given
+    WriteAllAndReadBack<E>(a, from);
+
+    a.Redim(to[0], to[1], to[2], to[3]);
+    for (int d = 0; d < 4; ++d)
+        EXPECT_EQ(a.Bounds(d), to[d]);
+    // Kept: every index that both shapes admit; all others empty.
+    ForEachIndex<A>(to, [&](int i, int j, int k, int l) {
+        bool kept = i < from[0] && j < Admits(from[1]) && k < Admits(from[2]) && l < Admits(from[3]);
+        EXPECT_EQ(Number(a(i, j, k, l)), kept ? CodeOf(i, j, k, l) : 0)
+            << "after REDIM " << i << "," << j << "," << k << "," << l;
+    });
+    WriteAllAndReadBack<E>(a, to);
+}
+
+TEST(ArrayLayout, AbsentDimensionsBeforePresentOnesShareNoElement)
+{
+    struct {
+        const char* name;
+        int from[4];
+        int to[4];
+    } cases[] = {
+        {"second absent", {2, 0, 3, 0}, {3, 0, 4, 0}},
+        {"second and third absent", {3, 0, 0, 2}, {3, 0, 0, 3}},
+        {"third absent", {2, 3, 0, 2}, {3, 2, 0, 2}},
+        {"second absent, fourth present", {2, 0, 3, 4}, {2, 0, 2, 5}},
+        {"absent second becomes present", {2, 0, 3, 0}, {2, 2, 3, 0}},
+        {"present second becomes absent", {2, 2, 3, 0}, {3, 0, 3, 0}},
+        {"one element wide", {1, 0, 0, 5}, {1, 0, 4, 5}},
+        {"large, onto the heap", {9, 0, 7, 3}, {10, 0, 8, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            SCOPED_TRACE("numbers");
+            CheckZeroSizedShape<double, DGIntArray>(c.from, c.to);
+        }
+        {
+            SCOPED_TRACE("integers");
+            CheckZeroSizedShape<int, DGNatArray>(c.from, c.to);
+        }
+        {
+            SCOPED_TRACE("strings");
+            CheckZeroSizedShape<DGStr, DGArray<DGStr>>(c.from, c.to);
+        }
+    }
+}
+
 TEST(ArrayCopy, CopiesAreIndependentAndSelfAssignmentKeepsTheElements)
 {
     DGIntArray a;

@@ -147,6 +147,43 @@ TEST(StringSplit, SeparatorsAreASetAndMakeNoEmptyPieces)
     }
 }
 
+// The text or the separators are elements of the array being filled: the
+// first piece overwrites the element and a long split moves the storage.
+TEST(StringSplit, TextAndSeparatorsFromTheArrayItself)
+{
+    using V = std::vector<std::string>;
+    std::string many;
+    V manyPieces;
+    for (int i = 0; i < 150; ++i) {
+        many += "k" + std::to_string(i) + "=";
+        manyPieces.push_back("k" + std::to_string(i));
+    }
+    struct {
+        const char* name;
+        V before;     // the array's elements before the split
+        int text;     // index of the element split
+        int seps;     // index of the element holding the separators, -1: "="
+        V want;
+    } cases[] = {
+        {"first element", {"a=b=c"}, 0, -1, {"a", "b", "c"}},
+        {"last of three", {"x", "y", "p=q"}, 2, -1, {"p", "q"}},
+        {"separators from the array", {"a;b=c", "=;"}, 0, 1, {"a", "b", "c"}},
+        {"separators overwritten by the first piece", {"=", "k=v"}, 1, 0, {"k", "v"}},
+        {"storage grows during the split", {many}, 0, -1, manyPieces},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DGArray<DGStr> parts;
+        for (const std::string& e : c.before)
+            DIMPUSH(parts, S(e.c_str()));
+        DGStr eq = S("=");
+        const DGStr& seps = c.seps < 0 ? eq : parts(c.seps);
+        int n = SPLITSTR(parts(c.text), parts, seps);
+        EXPECT_EQ(n, static_cast<int>(c.want.size()));
+        EXPECT_EQ(Pieces(parts), c.want);
+    }
+}
+
 TEST(StringFormat, FixedPointOfAnyLength)
 {
     struct {
@@ -170,6 +207,43 @@ TEST(StringFormat, FixedPointOfAnyLength)
     DGStr left = FORMAT_Str(-1000, 1, 0.5);
     EXPECT_EQ(left.Len(), 1000u);
     EXPECT_EQ(std::string(left.c_str(), 3), "0.5");
+}
+
+// Widths and decimal counts from stray numbers (a timestamp, an infinity)
+// give a bounded text at once; what a double can show is never cut.
+TEST(StringFormat, HugeWidthsAndDecimalsAreBounded)
+{
+    struct {
+        const char* name;
+        double width, decimals, value;
+        std::size_t len;   // expected length
+        const char* start; // expected first characters
+        const char* end;   // expected last characters
+    } cases[] = {
+        {"timestamp as width", 1e12, 2, 1.5, 4096, "    ", " 1.50"},
+        {"timestamp as decimals", 0, 1e12, 1, 1076, "1.000", "000"},
+        {"huge negative width", -1e12, 0, 7, 4096, "7   ", "    "},
+        {"width at the bound", 4096, 0, 7, 4096, "    ", "   7"},
+        {"width one past the bound", 4097, 0, 7, 4096, "    ", "   7"},
+        {"infinite width", INFINITY, 1, 2, 4096, "    ", " 2.0"},
+        {"negative infinite width", -INFINITY, 1, 2, 4096, "2.0 ", "    "},
+        {"infinite decimals", 0, INFINITY, 0.5, 1076, "0.500", "000"},
+        {"negative infinite decimals", 0, -INFINITY, 2.25, 1, "2", "2"},
+        {"NaN width and decimals", NAN, NAN, 3.5, 1, "4", "4"},
+        {"smallest denormal, every digit", 0, 1e9, 4.9406564584124654e-324, 1076, "0.000",
+         "3447265625"}, // its last digit is the 1074th decimal
+        {"largest double, every digit", 0, 1e9, -1.7976931348623157e308, 1385, "-17976931348623157",
+         "000"},
+        {"infinite value", 1e12, 2, INFINITY, 4096, "    ", " inf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DGStr r = FORMAT_Str(c.width, c.decimals, c.value);
+        std::string t(r.c_str(), r.Len());
+        ASSERT_EQ(t.size(), c.len);
+        EXPECT_EQ(t.substr(0, std::strlen(c.start)), c.start);
+        EXPECT_EQ(t.substr(t.size() - std::strlen(c.end)), c.end);
+    }
 }
 
 TEST(StringBuffers, FindOneOfAndNotOf)
