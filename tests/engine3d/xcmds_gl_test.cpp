@@ -72,6 +72,20 @@ public:
         for (int i = 0; i < W * H; ++i) n += match(Rgb{p[3 * i], p[3 * i + 1], p[3 * i + 2]});
         return n;
     }
+    // Draws one white point at the world position X_SCREEN2WORLD gives for
+    // the centre of window pixel (px, py) on a cleared frame, checks that it
+    // lit that pixel and no other, and hands back the world position.
+    static void DrawPointAtPixel(int px, int py, double& x, double& y, double& z)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        X_SCREEN2WORLD(px + 0.5, py + 0.5, 0.5, x, y, z);
+        glColor3ub(255, 255, 255);
+        glBegin(GL_POINTS);
+        glVertex3d(x, y, z);
+        glEnd();
+        EXPECT_EQ(Read(px, py), (Rgb{255, 255, 255}));
+        EXPECT_EQ(Count([](Rgb c) { return c.r > 0; }), 1);
+    }
     // Window position of a world point.
     static void Screen(double x, double y, double z, int& sx, int& sy)
     {
@@ -261,15 +275,8 @@ TEST_F(XCommandsGL, ScreenPositionsNameThePixelsPointsAreDrawnIn)
     const int pixels[][2] = {{0, 0}, {W - 1, 0}, {0, H - 1}, {W - 1, H - 1}, {W / 2, H / 2}, {123, 77}};
     for (const auto& px : pixels) {
         SCOPED_TRACE(testing::Message() << "pixel " << px[0] << ", " << px[1]);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         double x = 0, y = 0, z = 0;
-        X_SCREEN2WORLD(px[0] + 0.5, px[1] + 0.5, 0.5, x, y, z);
-        glColor3ub(255, 255, 255);
-        glBegin(GL_POINTS);
-        glVertex3d(x, y, z);
-        glEnd();
-        EXPECT_EQ(Read(px[0], px[1]), (Rgb{255, 255, 255}));
-        EXPECT_EQ(Count([](Rgb c) { return c.r > 0; }), 1);
+        DrawPointAtPixel(px[0], px[1], x, y, z);
         double sx = 0, sy = 0, sz = 0;
         X_WORLD2SCREEN(x, y, z, sx, sy, sz);
         EXPECT_NEAR(sx, px[0] + 0.5, 1e-3);
@@ -332,16 +339,9 @@ TEST_F(XCommandsGL, ProjectionsInAViewportUseWindowCoordinates)
                                  {v.x + v.w / 2, v.y + v.h / 3}};
         for (const auto& px : pixels) {
             SCOPED_TRACE(testing::Message() << "pixel " << px[0] << ", " << px[1]);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            double x = 0, y = 0, z = 0;
-            X_SCREEN2WORLD(px[0] + 0.5, px[1] + 0.5, 0.5, x, y, z);
             glDisable(GL_TEXTURE_2D);
-            glColor3ub(255, 255, 255);
-            glBegin(GL_POINTS);
-            glVertex3d(x, y, z);
-            glEnd();
-            EXPECT_EQ(Read(px[0], px[1]), (Rgb{255, 255, 255}));
-            EXPECT_EQ(Count([](Rgb c) { return c.r > 0; }), 1);
+            double x = 0, y = 0, z = 0;
+            DrawPointAtPixel(px[0], px[1], x, y, z);
         }
     }
     VIEWPORT(0, 0, W, H);

@@ -130,16 +130,12 @@ private:
             if (r <= 0)
                 break;
             in.append(buf, static_cast<size_t>(r));
-            while (in.size() >= 4) {
-                size_t len = (static_cast<std::uint8_t>(in[2]) << 8) | static_cast<std::uint8_t>(in[3]);
-                if (in.size() < 4 + len)
-                    break;
+            TakePackets(in, [&](const std::string& payload) {
                 __VELTRIC__::NetMessage m;
-                if (__VELTRIC__::NetMessageDecode(reinterpret_cast<const std::uint8_t*>(in.data() + 4),
-                                                  static_cast<int>(len), m))
+                if (__VELTRIC__::NetMessageDecode(reinterpret_cast<const std::uint8_t*>(payload.data()),
+                                                  static_cast<int>(payload.size()), m))
                     Handle(m, out);
-                in.erase(0, 4 + len);
-            }
+            });
         }
         if (c >= 0)
             close(c);

@@ -192,15 +192,10 @@ TEST_F(Game, CreationThatTimesOutDoesNotStealTheNextPlayersId)
             if (r <= 0)
                 break;
             in.append(buf, static_cast<size_t>(r));
-            while (in.size() >= 4) {
-                size_t len = (static_cast<uint8_t>(in[2]) << 8) | static_cast<uint8_t>(in[3]);
-                if (in.size() < 4 + len)
-                    break;
-                std::string msg = in.substr(4, len);
-                in.erase(0, 4 + len);
+            TakePackets(in, [&](const std::string& msg) {
                 NetMessage m;
-                if (!NetMessageDecode(reinterpret_cast<const uint8_t*>(msg.data()), static_cast<int>(len), m))
-                    continue;
+                if (!NetMessageDecode(reinterpret_cast<const uint8_t*>(msg.data()), static_cast<int>(msg.size()), m))
+                    return;
                 NetMessage reply;
                 if (m.type == netmsg::kCreatePlayer) {
                     if (created++ == 1)
@@ -212,12 +207,12 @@ TEST_F(Game, CreationThatTimesOutDoesNotStealTheNextPlayersId)
                     NetPutU32(one, 1);
                     NetMessageSet(reply, m.type, m.sender, 0, one, 4);
                 } else {
-                    continue;
+                    return;
                 }
                 uint8_t bytes[netmsg::kMaxMessageBytes];
                 int n = NetMessageEncode(reply, bytes);
                 SendAll(c, Frame(std::string(reinterpret_cast<char*>(bytes), static_cast<size_t>(n))));
-            }
+            });
         }
         close(c);
     });

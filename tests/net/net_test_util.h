@@ -86,6 +86,20 @@ inline std::string Frame(const std::string& payload)
     return f + payload;
 }
 
+// Takes every whole packet ('N', 'L', 16-bit big-endian payload length,
+// payload) off the front of in and hands each payload to take, in order.
+template <class F> void TakePackets(std::string& in, F take)
+{
+    while (in.size() >= 4) {
+        const size_t len = (static_cast<uint8_t>(in[2]) << 8) | static_cast<uint8_t>(in[3]);
+        if (in.size() < 4 + len)
+            break;
+        const std::string payload = in.substr(4, len);
+        in.erase(0, 4 + len);
+        take(payload);
+    }
+}
+
 // Closes with a reset instead of an orderly end.
 inline void CloseWithReset(int fd)
 {
