@@ -410,7 +410,12 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
             glBindBufferArb(GL_ARRAY_BUFFER_ARB, *buffer);
         base = nullptr;
     }
-    auto at = [base](std::size_t offset) -> const void* { return base + offset; };
+    // With a buffer bound GL takes the "pointer" as a byte offset into it:
+    // the offset is turned into a pointer value, not added to a null one.
+    auto at = [base](std::size_t offset) -> const void* {
+        return base ? static_cast<const void*>(base + offset)
+                    : reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset));
+    };
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, kStride, at(kOffPos));
