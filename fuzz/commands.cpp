@@ -807,8 +807,14 @@ void MakeFixtures()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    // With -jobs or -fork this process only starts and watches the
+    // processes that fuzz: it needs no window and keeps its own folder, where
+    // the workers' logs go.
+    for (int i = 1; i < *argc; ++i)
+        if (std::strncmp((*argv)[i], "-jobs=", 6) == 0 || std::strncmp((*argv)[i], "-fork=", 6) == 0)
+            return 0;
     char templ[] = "/tmp/veltric_cmdfuzz_XXXXXX";
     if (!mkdtemp(templ)) std::abort();
     g_root = templ;
