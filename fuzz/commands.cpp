@@ -20,6 +20,7 @@
 // user); END (it ends the process the way the fatal errors do, through the
 // one path the harness intercepts for them).
 #include <SDL.h>
+#include <dirent.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -735,6 +736,22 @@ void ResetState()
     if (stat(audio.c_str(), &st) == 0 && st.st_size > (64 << 20)) truncate(audio.c_str(), 0);
 }
 
+// The program's files stay in its folder: beside it, in the scratch root,
+// only what the harness put there may appear (the audio output, the
+// archive's temporary folder and the folder itself).
+void CheckNothingWrittenBeside()
+{
+    DIR* d = opendir(g_root.c_str());
+    if (!d) std::abort();
+    while (const dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n == "." || n == ".." || n == "work" || n == "tmp" || n == "audio.raw") continue;
+        std::fprintf(stderr, "a file was written outside the program's folder: %s\n", n.c_str());
+        std::abort();
+    }
+    closedir(d);
+}
+
 double NowMs()
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -875,5 +892,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (g_trace) std::fprintf(stderr, "program ended, error %g\n", __g_error);
     }
     delete p;
+    CheckNothingWrittenBeside();
     return 0;
 }
