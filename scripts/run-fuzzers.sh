@@ -11,8 +11,6 @@ fi
 build=$(cd "$1" && pwd)
 seconds=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
-# The leak check ignores only what libX11 keeps for itself.
-export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 status=0
 shopt -s nullglob
 for exe in $(find "$build" -maxdepth 3 -type f -name 'fuzz_*' -perm -u+x | sort); do
@@ -21,6 +19,11 @@ for exe in $(find "$build" -maxdepth 3 -type f -name 'fuzz_*' -perm -u+x | sort)
   scratch=$(mktemp -d)
   seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds+=("$root/fuzz/corpus/$name")
+  # The leak check ignores only what libX11 keeps for itself, and what a
+  # target's own fuzz/<name>.lsan.supp names.
+  supp="$root/scripts/lsan.supp"
+  [ -f "$root/fuzz/$name.lsan.supp" ] && supp="$root/fuzz/$name.lsan.supp"
+  export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
   echo "-- fuzz_$name"
   if ! (cd "$scratch" && "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 \
         -artifact_prefix="$scratch/" "$scratch" "${seeds[@]}" > "$scratch/log" 2>&1); then
