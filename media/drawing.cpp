@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "media/command_args.h"
 #include "media/drawing.h"
 #include "media/gl_extensions.h"
 #include "media/opengl_dedudeve.h"
@@ -345,7 +346,7 @@ std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
     const int targetH = SelectReadTarget();
     unsigned char px[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, targetH - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+    glReadPixels(x, TruncToInt(double(targetH) - 1 - y), 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
     return px[0] | (px[1] << 8) | (static_cast<std::uint32_t>(px[2]) << 16);
 }
 

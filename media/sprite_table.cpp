@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "media/command_args.h"
 #include "media/gl_extensions.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
@@ -181,7 +182,7 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
         glBindTexture(GL_TEXTURE_2D, s.texture);
     }
 
-    const int glY = m_height - y - h;
+    const int glY = TruncToInt(double(m_height) - y - h);
     if (alphaBits > 0) {
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, glY, w, h);
     } else {
@@ -259,8 +260,8 @@ std::uint32_t OpenGLDedudeve::GetTrueCookieColor()
     // The probe pixel is the one DrawPixel(4, 4) lights: column 4 and row 4
     // from the top of the current 2D viewport, on the target being drawn.
     const int targetH = SelectReadTarget();
-    const int px = m_viewX + 4;
-    const int row = targetH - m_viewY - 5;
+    const int px = TruncToInt(double(m_viewX) + 4);
+    const int row = TruncToInt(double(targetH) - m_viewY - 5);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     unsigned char saved[4] = {0, 0, 0, 0}, probe[4] = {0, 0, 0, 0};
     glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, saved);

@@ -255,6 +255,31 @@ TEST_F(Commands2D, PositionsAtTheEndsOfTheIntRangeStayOffTheWindow)
     }
 }
 
+// Reads, grabs and viewports placed at the ends of the int range: rows are
+// counted from the bottom in GL, and that turn must not overflow. Nothing
+// lands on the window.
+TEST_F(Commands2D, ReadsGrabsAndViewportsAtTheEndsOfTheIntRange)
+{
+    constexpr int kMax = 2147483647, kMin = -2147483647 - 1;
+    struct Case {
+        int x, y, w, h;
+    };
+    const Case cases[] = {
+        {0, kMin, 8, 8}, {kMin, kMax, 8, 8}, {kMax, kMax, 10, 10}, {kMin, kMin, kMax, kMax}, {0, kMax, 1, kMax},
+    };
+    for (const Case& c : cases) {
+        Clear(kGrey);
+        EXPECT_EQ(GETPIXEL(c.x, c.y), 0.0) << c.x << "," << c.y;
+        GRABSPRITE(22, c.x, c.y, c.w, c.h);
+        VIEWPORT(c.x, c.y, c.w, c.h);
+        GRABSPRITE(23, 0, 0, 8, 8); // probes the colour key inside the viewport
+        DRAWRECT(0, 0, 4, 4, 0xFFFFFF);
+        VIEWPORT(0, 0, 0, 0);
+        EXPECT_EQ(Read(W / 2, H / 2), kGrey) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(Read(W - 1, 0), kGrey) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    }
+}
+
 TEST_F(Commands2D, BoxcollCountsBothEdgesOfEachBox)
 {
     struct Case {
