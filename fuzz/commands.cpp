@@ -548,7 +548,7 @@ const Command kCommands[] = {
         // A window of many thousand pixels a side is what the program asked
         // for; it only costs the X server and the GL driver time and memory.
         const int w = p.I(), h = p.I(), full = p.I();
-        if (w <= 4096 && h <= 4096) SETSCREEN(w, h, full);
+        if (w <= 2048 && h <= 2048) SETSCREEN(w, h, full);
     }),
     // ---- input ----
     CMD("KEY", p.DV() = KEY(p.I())),
