@@ -609,7 +609,13 @@ const Command kCommands[] = {
     CMD("ALPHAMODE", ALPHAMODE(p.N())),
     CMD("BLACKSCREEN", BLACKSCREEN()),
     // ---- surfaces and screens ----
-    CMD("CREATESCREEN", CREATESCREEN(p.I(), p.I(), p.I(), p.I())),
+    CMD("CREATESCREEN", {
+        // Each screen of 4096 x 4096 holds 128 MiB of texture and depth: 32
+        // of them are what the program asked for. Sizes past the texture
+        // limit must be refused, and are tried.
+        const int screen = p.I(), sprite = p.I(), w = p.I(), h = p.I();
+        if ((w <= 1024 && h <= 1024) || w > 16384 || h > 16384) CREATESCREEN(screen, sprite, w, h);
+    }),
     CMD("USESCREEN", USESCREEN(p.I())),
     CMD("USEASBMP", USEASBMP()),
     CMD("LOADBMP", LOADBMP(p.Name())),
@@ -726,6 +732,10 @@ void ResetState()
     HUSH();
     STOPMUSIC();
     if (__g_pRbow) {
+        // Sprites the program loaded, grabbed or drew on go with it (the font
+        // sprites at the end of the table stay).
+        for (int n = 0; n < kScratchSprite; ++n)
+            if (__g_pRbow->m_sprites[n].texture || __g_pRbow->m_sprites[n].imgWidth) __g_pRbow->FreeSprite(n);
         if (__g_pRbow->m_width != 640 || __g_pRbow->m_height != 480 || __g_pRbow->m_fullscreen)
             __g_pRbow->SetScreen(640, 480, 0, 0);
         __g_pRbow->m_framePeriod = 0.001;
