@@ -24,9 +24,12 @@ OpenGLDedudeve* For(int n)
 constexpr unsigned long kBumpColorKey = 0x8000FF;
 
 // DRAWSPRITE's position passes through a float, as the dialect defines it.
+// The largest int rounds up to 2^31 as a float, which no int holds: it
+// stays the largest int.
 int ViaFloat(int v)
 {
-    return static_cast<int>(static_cast<float>(v));
+    const float f = static_cast<float>(v);
+    return f >= 2147483648.0f ? 2147483647 : static_cast<int>(f);
 }
 
 } // namespace

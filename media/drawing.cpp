@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "media/command_args.h"
 #include "media/drawing.h"
 #include "media/gl_extensions.h"
 #include "media/opengl_dedudeve.h"
@@ -159,15 +160,18 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
     const int iw = s.imgWidth, ih = s.imgHeight;
     const float smax = static_cast<float>(iw) / s.texWidth;
     const float tmax = static_cast<float>(ih) / s.texHeight;
+    // The corners are summed in double: a position at the end of the int
+    // range must not wrap round to the other side of the screen.
+    const double X = x, Y = y;
     glBegin(GL_QUADS);
     glTexCoord2f(smax, tmax);
-    glVertex2i(x + iw, y);
+    glVertex2d(X + iw, Y);
     glTexCoord2f(0, tmax);
-    glVertex2i(x, y);
+    glVertex2d(X, Y);
     glTexCoord2f(0, 0);
-    glVertex2i(x, y + ih);
+    glVertex2d(X, Y + ih);
     glTexCoord2f(smax, 0);
-    glVertex2i(x + iw, y + ih);
+    glVertex2d(X + iw, Y + ih);
     glEnd();
 }
 
@@ -205,7 +209,7 @@ void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
     const float tmin = 0.5f / th, tmax = (ih - 0.5f) / th;
     const float hx = iw * scale * 0.5f, hy = ih * scale * 0.5f;
     glPushMatrix();
-    glTranslatef(static_cast<float>(x + (iw >> 1)), static_cast<float>(y + (ih >> 1)), 0.0f);
+    glTranslatef(static_cast<float>(double(x) + (iw >> 1)), static_cast<float>(double(y) + (ih >> 1)), 0.0f);
     glRotatef(angle, 0.0f, 0.0f, -1.0f);
     const float q[16] = {-hx, hy, smin, tmin, hx, hy, smax, tmin,
                          hx, -hy, smax, tmax, -hx, -hy, smin, tmax};
@@ -256,7 +260,7 @@ void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, fl
     const float hx = t.tw * (scale * 0.5f), hy = scale * 0.5f * t.th;
     const float rad = angle * 0.017453292f;
     const float sn = std::sin(rad), cs = std::cos(rad);
-    const float cx = static_cast<float>(x + t.tw / 2), cy = static_cast<float>(y + t.th / 2);
+    const float cx = static_cast<float>(double(x) + t.tw / 2), cy = static_cast<float>(double(y) + t.th / 2);
     const float q[16] = {
         std::ceil(cx - hx * cs - hy * sn), std::ceil(cy - hy * cs + hx * sn), t.s0, t.tt,
         std::ceil(cx - hx * cs + hy * sn), std::ceil(cy + hy * cs + hx * sn), t.s0, t.tb,
@@ -297,19 +301,22 @@ void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
 
 void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
 {
-    if (w < 0) {
-        x = x + w + 1;
-        w = -w;
+    // A negative size draws to the other side of the corner. Worked out in
+    // 64 bits: the sizes and corners at the ends of the int range do not wrap.
+    long long X = x, Y = y, W = w, H = h;
+    if (W < 0) {
+        X = X + W + 1;
+        W = -W;
     }
-    if (h < 0) {
-        y = y + h + 1;
-        h = -h;
+    if (H < 0) {
+        Y = Y + H + 1;
+        H = -H;
     }
     PrimitiveColour(c, m_colorKey, m_alpha);
     SetTexture3D(-1, -1, 0, nullptr);
     BeginPrimitive();
-    const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-    const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+    const float fx = static_cast<float>(X), fy = static_cast<float>(Y);
+    const float fw = static_cast<float>(W), fh = static_cast<float>(H);
     const float q[16] = {fx, fy + fh, 0, 0, fx + fw, fy + fh, 0, 0, fx + fw, fy, 0, 0, fx, fy, 0, 0};
     DrawQuad(q);
     EndPrimitive();
@@ -339,7 +346,7 @@ std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
     const int targetH = SelectReadTarget();
     unsigned char px[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, targetH - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+    glReadPixels(x, TruncToInt(double(targetH) - 1 - y), 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
     return px[0] | (px[1] << 8) | (static_cast<std::uint32_t>(px[2]) << 16);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "media/command_args.h"
 #include "media/gl_extensions.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
@@ -181,15 +182,18 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
         glBindTexture(GL_TEXTURE_2D, s.texture);
     }
 
-    const int glY = m_height - y - h;
+    // The GL driver adds the size to the corner in int: a corner far off the
+    // window is moved to just off it, where the read finds the same nothing.
+    const int glX = std::clamp(x, -tw, m_width);
+    const int glY = std::clamp(TruncToInt(double(m_height) - y - h), -th, m_height);
     if (alphaBits > 0) {
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, glY, w, h);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, glX, glY, w, h);
     } else {
         const std::size_t bytes = static_cast<std::size_t>(tw) * th * 4;
         if (m_grabBuffer.size() < bytes) m_grabBuffer.resize(bytes);
         std::memset(m_grabBuffer.data(), 0, bytes);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, glY, tw, th, GL_BGRA, GL_UNSIGNED_BYTE, m_grabBuffer.data());
+        glReadPixels(glX, glY, tw, th, GL_BGRA, GL_UNSIGNED_BYTE, m_grabBuffer.data());
         // Pixels of the key colour become transparent; the comparison is
         // with the key as the frame buffer stores it.
         const std::uint32_t k = key >> 8;
@@ -259,8 +263,8 @@ std::uint32_t OpenGLDedudeve::GetTrueCookieColor()
     // The probe pixel is the one DrawPixel(4, 4) lights: column 4 and row 4
     // from the top of the current 2D viewport, on the target being drawn.
     const int targetH = SelectReadTarget();
-    const int px = m_viewX + 4;
-    const int row = targetH - m_viewY - 5;
+    const int px = TruncToInt(double(m_viewX) + 4);
+    const int row = TruncToInt(double(targetH) - m_viewY - 5);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     unsigned char saved[4] = {0, 0, 0, 0}, probe[4] = {0, 0, 0, 0};
     glReadPixels(px, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, saved);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "media/command_args.h"
 #include "media/gl_extensions.h"
 #include "media/opengl_dedudeve.h"
 #include "platform/platform.h"
@@ -274,7 +275,9 @@ void OpenGLDedudeve::Make2DViewport(int x, int y, int w, int h)
     m_viewY = y;
     m_viewW = w;
     m_viewH = h;
-    glViewport(x, m_height - h - y, w, h);
+    // Rows count from the bottom in GL; worked out in double and held to the
+    // int range, so a viewport placed at the ends of the range cannot wrap.
+    glViewport(x, TruncToInt(double(m_height) - h - y), w, h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, w, h, 0, -1, 1);

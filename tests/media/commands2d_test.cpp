@@ -225,6 +225,62 @@ TEST_F(Commands2D, SpriteNumbersOutsideTheTableDoNothing)
     EXPECT_EQ(Read(0, 0), kBlack);
 }
 
+// Positions and sizes at the ends of the int range (as a program passes
+// 2^31 - 1 or -2^31) lie far off the window: nothing may wrap round onto it.
+TEST_F(Commands2D, PositionsAtTheEndsOfTheIntRangeStayOffTheWindow)
+{
+    constexpr int kMax = 2147483647, kMin = -2147483647 - 1;
+    ASSERT_EQ(LoadGrid(20, Solid(8, 8, Rgb{0, 200, 0})), 1);
+    ASSERT_EQ(LOADANIM(DGStr(WriteFile("anim.bmp", fixtures::EncodeBmp(Solid(8, 8, Rgb{0, 200, 0}))).c_str()), 21, 4, 4), 1.0);
+    struct Case {
+        const char* what;
+        void (*draw)();
+    };
+    const Case cases[] = {
+        {"DRAWSPRITE at the largest x", [] { DRAWSPRITE(20, kMax - 1, 0); }},
+        {"DRAWSPRITE at the largest y", [] { DRAWSPRITE(20, 0, kMax - 1); }},
+        {"DRAWSPRITE at the largest x and y", [] { DRAWSPRITE(20, kMax, kMax); }},
+        {"ROTOSPRITE at the largest x", [] { ROTOSPRITE(20, kMax, kMax, 45); }},
+        {"ROTOZOOMSPRITE at the largest x", [] { ROTOZOOMSPRITE(20, kMax, 0, 10, 2); }},
+        {"ROTOZOOMANIM at the largest x", [] { ROTOZOOMANIM(21, 0, kMax, kMax, 30, 1); }},
+        {"DRAWRECT with the smallest corner and sizes", [] { DRAWRECT(kMin, kMin, kMin, kMin, 0xFFFFFF); }},
+        {"DRAWRECT at the largest corner", [] { DRAWRECT(kMax, kMax, 10, 10, 0xFFFFFF); }},
+    };
+    for (const Case& c : cases) {
+        Clear(kBlack);
+        c.draw();
+        for (int x : {0, 1, W / 2, W - 1})
+            for (int y : {0, H / 2, H - 1})
+                EXPECT_EQ(Read(x, y), kBlack) << c.what << " at " << x << "," << y;
+    }
+}
+
+// Reads, grabs and viewports placed at the ends of the int range: rows are
+// counted from the bottom in GL, and that turn must not overflow. Nothing
+// lands on the window.
+TEST_F(Commands2D, ReadsGrabsAndViewportsAtTheEndsOfTheIntRange)
+{
+    constexpr int kMax = 2147483647, kMin = -2147483647 - 1;
+    struct Case {
+        int x, y, w, h;
+    };
+    const Case cases[] = {
+        {0, kMin, 8, 8}, {kMin, kMax, 8, 8}, {kMax, kMax, 10, 10}, {kMin, kMin, kMax, kMax}, {0, kMax, 1, kMax},
+        {kMax, 15, 15, 15}, {kMax - 20, 0, 40, 8}, {kMin, 15, 15, 15},
+    };
+    for (const Case& c : cases) {
+        Clear(kGrey);
+        EXPECT_EQ(GETPIXEL(c.x, c.y), 0.0) << c.x << "," << c.y;
+        GRABSPRITE(22, c.x, c.y, c.w, c.h);
+        VIEWPORT(c.x, c.y, c.w, c.h);
+        GRABSPRITE(23, 0, 0, 8, 8); // probes the colour key inside the viewport
+        DRAWRECT(0, 0, 4, 4, 0xFFFFFF);
+        VIEWPORT(0, 0, 0, 0);
+        EXPECT_EQ(Read(W / 2, H / 2), kGrey) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(Read(W - 1, 0), kGrey) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    }
+}
+
 TEST_F(Commands2D, BoxcollCountsBothEdgesOfEachBox)
 {
     struct Case {
