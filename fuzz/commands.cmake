@@ -16,9 +16,3 @@ if(NOT APPLE)
   endif()
 endif()
 
-# ---- findings held back until they are mended (remove each with its fix) ----
-# The object drawer offsets a null base pointer when the vertices live in a
-# GL buffer (offsets into the buffer); clang's pointer-overflow check stops
-# every 3D draw there. Checked everywhere else.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/engine3d/draw_objects.cpp
-  PROPERTIES COMPILE_OPTIONS -fno-sanitize=pointer-overflow)
