@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine3d/matrix4.h"
+#include "media/command_args.h"
 #include "media/opengl_dedudeve.h"
 
 namespace __VELTRIC__ {
@@ -79,7 +80,11 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
     float alpha = 1.0f;
     if (renderer2D) {
         const OpenGLDedudeve& r = *renderer2D;
-        glViewport(r.m_viewX, r.m_height - r.m_viewH - r.m_viewY, r.m_viewW, r.m_viewH);
+        // GL counts rows from the bottom; worked out in double and held to
+        // the int range, as the 2D viewport does, so a viewport placed at the
+        // ends of the range cannot wrap.
+        glViewport(r.m_viewX, TruncToInt(double(r.m_height) - r.m_viewH - r.m_viewY), r.m_viewW,
+                   r.m_viewH);
         aspect = static_cast<double>(r.m_viewW) / r.m_viewH;
         alpha = r.m_alpha;
     }

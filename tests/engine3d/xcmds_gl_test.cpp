@@ -347,6 +347,30 @@ TEST_F(XCommandsGL, ProjectionsInAViewportUseWindowCoordinates)
     VIEWPORT(0, 0, W, H);
 }
 
+TEST_F(XCommandsGL, ViewportsAtTheEndsOfTheNumberRangeLeaveTheNextViewWhole)
+{
+    // A 3D view opened in a viewport placed far outside the window: its rows
+    // counted from the bottom must not wrap, and the next whole-window view
+    // draws as usual.
+    constexpr int kMax = 2147483647, kMin = -2147483647 - 1;
+    const int cases[][4] = {
+        {kMax, kMin, 480, 480}, {0, kMin, 8, 8},   {kMin, kMax, 8, 8},
+        {kMax, kMax, 10, 10},   {0, kMax, 1, kMax}, {kMin, kMin, kMax, kMax},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << "," << c[1] << " " << c[2] << "x" << c[3]);
+        VIEWPORT(c[0], c[1], c[2], c[3]);
+        X_MAKE3D(1, 100, 45);
+        VIEWPORT(0, 0, 0, 0);
+        X_MAKE3D(1, 100, 45);
+        X_CAMERA(0, 0, 5, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        BuildSquare(10);
+        X_DRAWOBJ(10, 0);
+        EXPECT_TRUE(Reddish(Read(W / 2, H / 2))) << Read(W / 2, H / 2);
+    }
+}
+
 TEST_F(XCommandsGL, RaysThroughPixelsHitAScaledObjectExactlyWhereItIsDrawn)
 {
     // The square scaled non-uniformly, turned and moved; a ray from the eye
