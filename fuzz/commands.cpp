@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "runtime/veltric.h"
+#include "fuzz/read_whole.h"
 
 using namespace __VELTRIC__;
 
@@ -133,19 +134,6 @@ std::string SmallWav()
     }
     return "RIFF" + Le32(36 + pcm.size()) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(2) + Le32(44100) +
            Le32(44100 * 4) + Le16(4) + Le16(16) + "data" + Le32(pcm.size()) + pcm;
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::string s;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            s.append(buf, n);
-        std::fclose(f);
-    }
-    return s;
 }
 
 void WriteWhole(const std::string& path, const std::string& bytes)
@@ -787,7 +775,7 @@ void MakeFixtures()
     BLACKSCREEN();
     DRAWRECT(0, 0, 64, 48, 0x3366CC);
     SAVEBMP(DGStr("shot.png"));
-    g_fixtures.push_back({"Shot.PNG", ReadWhole(g_work + "/shot.png")});
+    g_fixtures.push_back({"Shot.PNG", fuzzsupport::ReadWhole(g_work + "/shot.png")});
     X_MAKE3D(1, 100, 45);
     X_OBJSTART(0);
     X_OBJADDVERTEX(0, 0, 0, 0, 0, 0xFFFFFF);
@@ -800,7 +788,7 @@ void MakeFixtures()
     X_OBJEND();
     X_SAVEOBJ(DGStr("mesh.ddd"), 0);
     X_MAKE2D();
-    g_fixtures.push_back({"Mesh.DDD", ReadWhole(g_work + "/mesh.ddd")});
+    g_fixtures.push_back({"Mesh.DDD", fuzzsupport::ReadWhole(g_work + "/mesh.ddd")});
 
     for (const char* t : {"", "Hello World", "12.5", "-1", "0", "1e300", "%s%n%d%x", "\xff\xfe\x80",
                           "a,b;;c,,", ",;", "\\dir\\file.txt", " \t\r\n", "26000", "65536", "abc",

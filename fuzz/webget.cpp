@@ -7,6 +7,7 @@
 // Every wait of the server is bounded, so a run never hangs.
 #include "net/rthawknetwork.h"
 #include "net/webget.h"
+#include "fuzz/read_whole.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -103,21 +104,6 @@ std::size_t BodyStart(const std::uint8_t* data, std::size_t size)
     return std::string::npos;
 }
 
-std::string ReadWhole(const std::string& name, bool* exists)
-{
-    std::string s;
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    *exists = f != nullptr;
-    if (!f)
-        return s;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
 void CleanUp()
 {
     std::remove(g_file.c_str());
@@ -167,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result != 1)
         std::abort();
     bool exists = false;
-    std::string saved = ReadWhole(g_file, &exists);
+    std::string saved = fuzzsupport::ReadWhole(g_file, &exists);
     if (!exists)
         std::abort();
     std::size_t body = BodyStart(data, size);
