@@ -345,8 +345,14 @@ std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
     // Rows count from the top of what is being drawn on.
     const int targetH = SelectReadTarget();
     unsigned char px[4] = {0, 0, 0, 0};
+    const int row = TruncToInt(double(targetH) - 1 - y);
+    // A pixel this far off lies on no target (none is wider than the largest
+    // texture); the driver's clipping adds the size to the corner, which
+    // overflows near the ends of the int range and reads outside its buffer.
+    constexpr int kFar = 1 << 24;
+    if (x < -kFar || x > kFar || row < -kFar || row > kFar) return 0;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, TruncToInt(double(targetH) - 1 - y), 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+    glReadPixels(x, row, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
     return px[0] | (px[1] << 8) | (static_cast<std::uint32_t>(px[2]) << 16);
 }
 

@@ -266,7 +266,7 @@ TEST_F(Commands2D, ReadsGrabsAndViewportsAtTheEndsOfTheIntRange)
     };
     const Case cases[] = {
         {0, kMin, 8, 8}, {kMin, kMax, 8, 8}, {kMax, kMax, 10, 10}, {kMin, kMin, kMax, kMax}, {0, kMax, 1, kMax},
-        {kMax, 15, 15, 15}, {kMax - 20, 0, 40, 8}, {kMin, 15, 15, 15},
+        {kMax, 15, 15, 15}, {kMax - 20, 0, 40, 8}, {kMin, 15, 15, 15}, {kMax, 0, 8, 8},
     };
     for (const Case& c : cases) {
         Clear(kGrey);
