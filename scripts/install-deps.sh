@@ -13,22 +13,118 @@ packages=(
   sox libsox-fmt-mp3 lame python3
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if [ "${#missing[@]}" -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+updated=0
+apt_update() {
+  if [ "$updated" -eq 0 ]; then
+    "${sudo_cmd[@]}" apt-get update -qq
+    updated=1
+  fi
+}
+
+# Prints the packages of the list that are not installed.
+missing_of() {
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$p"
+    fi
+  done
+}
+
+install_missing() {
+  local missing
+  mapfile -t missing < <(missing_of "$@")
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt_update
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+install_missing "${packages[@]}"
+
+# The 32-bit x86 build. Its runtime libraries and the multilib compilers
+# install beside the 64-bit packages; its development packages cannot (they
+# would replace the 64-bit ones), so their files are unpacked into a sysroot
+# folder of the checkout that cmake/i386-linux.cmake points the build at.
+# VELTRIC_NO_I386=1 skips this part.
+if [ "${VELTRIC_NO_I386:-0}" = 1 ]; then
+  exit 0
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+sysroot=$root/.i386-sysroot
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture to dpkg"
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  updated=0
+fi
+i386_runtime=(
+  gcc-multilib g++-multilib
+  libsdl1.2debian:i386 libsdl-mixer1.2:i386 libpng16-16:i386 zlib1g:i386
+  liblzo2-2:i386 libgl1:i386 libglu1-mesa:i386 libgl1-mesa-dri:i386
+  libglx-mesa0:i386 libx11-6:i386
+)
+install_missing "${i386_runtime[@]}"
+
+i386_dev=(
+  libsdl1.2-dev libsdl-mixer1.2-dev libpng-dev zlib1g-dev liblzo2-dev
+  libgl-dev libglu1-mesa-dev libx11-dev libxcb1-dev libxau-dev libxdmcp-dev
+  libgtest-dev libgmock-dev
+)
+i386_dev_all=(x11proto-dev)   # architecture "all": the same files for every build
+# The stamp names what was unpacked, with the versions of the runtime
+# libraries the link files point at: a change of either unpacks again.
+stamp_text="${i386_dev[*]} ${i386_dev_all[*]} $(dpkg-query -W -f='${Version} ' libsdl1.2debian:i386 libsdl-mixer1.2:i386 libpng16-16:i386 libgl1:i386)"
+if [ "$(cat "$sysroot/.stamp" 2>/dev/null)" != "$stamp_text" ]; then
+  echo "Unpacking the i386 development files into $sysroot"
+  apt_update
+  rm -rf "$sysroot"
+  mkdir -p "$sysroot/debs"
+  chmod 0777 "$sysroot/debs"   # apt downloads as its own unprivileged user
+  (cd "$sysroot/debs" && apt-get download -qq "${i386_dev[@]/%/:i386}" "${i386_dev_all[@]}")
+  for deb in "$sysroot"/debs/*.deb; do
+    dpkg-deb -x "$deb" "$sysroot"
+  done
+  rm -rf "$sysroot/debs"
+  # The link files (libSDL.so -> libSDL-1.2.so.0 ...) are relative and name
+  # runtime files that live in the real /usr/lib/i386-linux-gnu: point the
+  # ones that do not resolve inside the sysroot there.
+  find "$sysroot" -xtype l | while read -r link; do
+    target=$(readlink "$link")
+    real=/usr/lib/i386-linux-gnu/$(basename "$target")
+    [ -e "$real" ] && ln -sfn "$real" "$link"
+  done
+  echo "$stamp_text" > "$sysroot/.stamp"
+fi
+
+# A kernel without 32-bit emulation runs 32-bit programs through qemu-user,
+# registered with binfmt_misc so that programs started by other programs
+# (tests, the build's packer) run as well.
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+printf 'int main(void) { return 0; }\n' > "$probe/p.c"
+gcc -m32 "$probe/p.c" -o "$probe/p32"
+if ! "$probe/p32" 2>/dev/null; then
+  install_missing qemu-user
+  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+    echo "Mounting binfmt_misc"
+    "${sudo_cmd[@]}" mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    echo "Registering /usr/bin/qemu-i386 for 32-bit x86 programs with binfmt_misc"
+    magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386:" |
+      "${sudo_cmd[@]}" tee /proc/sys/fs/binfmt_misc/register > /dev/null
+  fi
+  if ! "$probe/p32"; then
+    echo "install-deps: 32-bit x86 programs still do not run" >&2
+    exit 1
+  fi
+fi

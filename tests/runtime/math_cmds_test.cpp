@@ -61,19 +61,21 @@ void FreshSeed(unsigned long seed)
 TEST(Random, FirstValuesAfterAFixedSeed)
 {
     // Worked out from the generator's steps independently of this code.
+    // The seed is an unsigned long: 64 bits on x86_64, 32 on x86, where the
+    // last row already arrives cut to its low 32 bits.
     struct {
-        unsigned long seed;
+        unsigned long long seed;
         std::uint32_t first[4];
     } golden[] = {
         {0, {0x52f1b2da, 0x2bdd209e, 0x688c57f1, 0x80d29a96}},
         {1, {0x353a3f30, 0xba4d0e64, 0xe4414d4e, 0x279cf3cd}},
         {12345, {0xc79536ee, 0xf1c4793d, 0xc0bcf2a7, 0x8b207367}},
-        {0xffffffffUL, {0x4a33e33f, 0x04441d0d, 0x53d6ad9c, 0x20eb7ad0}},
-        {0x1ffffffffUL, {0x4a33e33f, 0x04441d0d, 0x53d6ad9c, 0x20eb7ad0}}, // low 32 bits only
+        {0xffffffffULL, {0x4a33e33f, 0x04441d0d, 0x53d6ad9c, 0x20eb7ad0}},
+        {0x1ffffffffULL, {0x4a33e33f, 0x04441d0d, 0x53d6ad9c, 0x20eb7ad0}}, // low 32 bits only
     };
     for (const auto& g : golden) {
         SCOPED_TRACE(g.seed);
-        FreshSeed(g.seed);
+        FreshSeed(static_cast<unsigned long>(g.seed));
         EXPECT_EQ(__g_ctx.count, 256u);
         for (std::uint32_t want : g.first)
             EXPECT_EQ(RTrand(), want);

@@ -1,5 +1,6 @@
 // System commands: subs by name, shared-library binding, platform
 // information, shell commands and the replacement of the process.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,7 +103,11 @@ TEST(DllCall, OpensMixedCaseNamesAsGivenAndCachesByLowerCase)
     // A file name with capitals must be opened as written.
     std::string dir = TempDir();
     std::string link = dir + "/LibMath.so";
-    std::filesystem::create_symlink("/lib/x86_64-linux-gnu/libm.so.6", link);
+    // The C maths library this process itself has loaded, whatever folder
+    // its build (x86_64 or x86) takes it from.
+    Dl_info libm{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(static_cast<double (*)(double)>(&::cos)), &libm), 0);
+    std::filesystem::create_symlink(libm.dli_fname, link);
     void* first = nullptr;
     DLLCALL(DGStr(link.c_str()), DGStr("sin"), &first);
     ASSERT_NE(first, nullptr);
