@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, runs every test with ctest, then every
-# test again under AddressSanitizer + UndefinedBehaviorSanitizer, then every
-# fuzz target for a few seconds. Exits non-zero on any failure.
+# test again on the 32-bit x86 build (with the tests across the two builds),
+# then under AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz
+# target for a few seconds. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -25,6 +26,19 @@ cmake --build build -j "$jobs"
 
 echo "== tests"
 with_display ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== every test on the 32-bit x86 build, and across the two builds"
+# Same sources, same expectations; the cross-build tests run the native
+# build's programs beside this build's.
+toolchain=()   # read when the folder is first configured only
+[ -f build-i386/CMakeCache.txt ] || toolchain=(--toolchain cmake/i386-linux.cmake)
+cmake -S . -B build-i386 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "${toolchain[@]}" -DVELTRIC_PEER_BUILD="$PWD/build"
+cmake --build build-i386 -j "$jobs"
+(
+  . scripts/i386-env.sh
+  with_display ctest --test-dir build-i386 --output-on-failure -j "$jobs"
+)
 
 echo "== every test under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRIC_SANITIZE=ON -DVELTRIC_BENCH=OFF

@@ -2,6 +2,7 @@
 #include "net/net_cmds.h"
 
 #include "net/rthawknetwork.h"
+#include "runtime/number_text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,7 +30,7 @@ int WholeInt(double d)
     return static_cast<int>(d);
 }
 
-int TextInt(const DGStr& s) { return std::atoi(s.c_str()); }
+int TextInt(const DGStr& s) { return TextToInteger(s.c_str()); }
 
 DGStr IntText(long long v)
 {

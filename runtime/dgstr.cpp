@@ -16,13 +16,7 @@ const char kEmpty[1] = {0};
 
 double TextToNumber(const char* s) { return std::strtod(s, nullptr); }
 
-int TextToNatural(const char* s)
-{
-    long v = std::strtol(s, nullptr, 10);
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
-}
+int TextToNatural(const char* s) { return TextToInteger(s); }
 
 bool IsUnallocated(const char* p) { return p == DGSTR_NULL || p == nullptr; }
 } // namespace

@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "runtime/core.h"
+#include "runtime/number_text.h"
 #include "runtime/shoebox.h"
 
 namespace __VELTRIC__ {
@@ -241,7 +242,7 @@ double READLINE(int channel, int& value)
 {
     char buffer[1024];
     ReadTextLine(channel, buffer);
-    value = std::atoi(buffer);
+    value = TextToInteger(buffer);
     return 0.0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/core.h"
+#include "runtime/number_text.h"
 #include "runtime/filesystem.h"
 #include "runtime/shoebox.h"
 
@@ -104,7 +105,7 @@ double GETFILE(DGStr const& name, double line, DGStr& text)
 
 double GETFILE(DGStr const& name, double line, int& value)
 {
-    value = std::atoi(LineText(name, line).c_str());
+    value = TextToInteger(LineText(name, line).c_str());
     return 0.0;
 }
 

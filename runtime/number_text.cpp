@@ -1,7 +1,9 @@
 #include "runtime/number_text.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace __VELTRIC__ {
@@ -56,6 +58,16 @@ std::size_t FormatInteger(int v, char* out)
     auto r = std::to_chars(out, out + kNumberTextMax - 1, v);
     *r.ptr = '\0';
     return static_cast<std::size_t>(r.ptr - out);
+}
+
+int TextToInteger(const char* s)
+{
+    // long long holds every value of the int range on every build; strtoll
+    // gives its own ends on overflow, which clamp the same way.
+    long long v = std::strtoll(s, nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
 }
 
 } // namespace __VELTRIC__

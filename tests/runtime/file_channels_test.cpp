@@ -172,6 +172,49 @@ TEST_F(ChannelTest, ReadStrStopsAtNulAndLineReadsKeepThePosition)
     EXPECT_STREQ(s.c_str(), "");
 }
 
+TEST_F(ChannelTest, WholeNumbersFromTextStopAtTheEndsOfTheIntRange)
+{
+    // Every reader of a whole number from text (a channel's line, a line
+    // file's line, a string's value) gives the same number on every build:
+    // values beyond the int range give its nearest end instead of wrapping.
+    const struct {
+        const char* text;
+        int want;
+    } cases[] = {
+        {"42", 42},
+        {"  -17 apples", -17},
+        {"+8", 8},
+        {"apples", 0},
+        {"", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", 2147483647},
+        {"3000000000", 2147483647},
+        {"4294967296", 2147483647},
+        {"99999999999999999999999", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"-3000000000", -2147483647 - 1},
+        {"-99999999999999999999999", -2147483647 - 1},
+        {"1e5", 1},
+    };
+    std::string lines;
+    for (const auto& c : cases)
+        lines += std::string(c.text) + "\n";
+    Put("numbers.txt", lines);
+    Opened(0, "numbers.txt", 1);
+    int line = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        int fromChannel = -99;
+        READLINE(0, fromChannel);
+        EXPECT_EQ(fromChannel, c.want);
+        int fromLineFile = -99;
+        Printed([&] { GETFILE(DGStr("numbers.txt"), line, fromLineFile); });
+        EXPECT_EQ(fromLineFile, c.want);
+        EXPECT_EQ(DGStr(c.text).Natural(), c.want);
+        ++line;
+    }
+}
+
 TEST_F(ChannelTest, ReadsAPackedMemberAsAPlainFile)
 {
     veltric_test::ArchivePacker pack;
