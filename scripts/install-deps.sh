@@ -116,6 +116,11 @@ if ! "$probe/p32" 2>/dev/null; then
     echo "Mounting binfmt_misc"
     "${sudo_cmd[@]}" mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
   fi
+  if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
+     ! grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    echo "Enabling the qemu-i386 entry of binfmt_misc"
+    echo 1 | "${sudo_cmd[@]}" tee /proc/sys/fs/binfmt_misc/qemu-i386 > /dev/null
+  fi
   if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
     echo "Registering /usr/bin/qemu-i386 for 32-bit x86 programs with binfmt_misc"
     magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
