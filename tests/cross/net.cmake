@@ -7,7 +7,7 @@ add_veltric_program(cross_net_peer CAPTION "Cross Net Peer" ${CMAKE_CURRENT_LIST
 if(NOT VELTRIC_PEER_BUILD)
   return()
 endif()
-veltric_gtest(cross_net_test LABELS cross program gl TIMEOUT 900
+veltric_gtest(cross_net_test LABELS cross program gl TIMEOUT 600
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/runtime/child_process.cpp
           ${CMAKE_SOURCE_DIR}/tests/runtime/live_child.cpp)

@@ -195,6 +195,8 @@ void Join(const std::string& port)
     Create(3);
     ReadList(4);
     PlayScript();
+    // 2^32 + 102 is no id: H2 stays.
+    Say("destroyed 4294967398 " + Num(NETDESTROYPLAYER("4294967398")));
     Say("destroyed G2 " + Num(NETDESTROYPLAYER(D(g_id[3]))));
     ReadList(3);
     SendOne(2, 0, kLeftText);
@@ -205,10 +207,14 @@ void Join(const std::string& port)
 
 double __VELTRIC__::__MainGameSub_()
 {
-    // The command line is "<program> <role> <port> ".
-    std::istringstream words(__g_cmdline.c_str());
-    std::string program, role, port;
-    words >> program >> role >> port;
+    // The command line is "<program> <role> <port> "; the program's path may
+    // hold blanks, so the role and the port are its last two words.
+    std::istringstream in(__g_cmdline.c_str());
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    const std::string role = words.size() >= 3 ? words[words.size() - 2] : "";
+    const std::string port = words.size() >= 3 ? words.back() : "";
     Say("role " + role);
     if (role == "host") {
         g_side = kHostSide;

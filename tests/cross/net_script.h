@@ -129,9 +129,10 @@ inline std::vector<Phase> Script()
     return p;
 }
 
-// The leave: the guest drops G2 and tells H1; the host then writes to the
-// player that left (the message goes nowhere) and says goodbye to G1, and
-// the guest ends normally.
+// The leave: the guest destroys an id text beyond the int range, which must
+// drop nobody (above all not H2 through 2^32 + 102), then drops G2 and tells
+// H1; the host writes to the player that left (the message goes nowhere) and
+// says goodbye to G1, and the guest ends normally.
 constexpr const char* kLeftText = "G2 left";
 constexpr const char* kAfterLeftText = "to G2 after it left";
 constexpr const char* kByeText = "bye";
