@@ -30,6 +30,11 @@ int WholeInt(double d)
     return static_cast<int>(d);
 }
 
+// An id or port text as an integer, read as atoi reads it (leading blanks, a
+// sign, digits; 0 without a number), except that a number beyond the int
+// range is held to it (TextToInteger). Cut to 32 bits, as
+// atoi does where long is 64-bit, "4294967397" would name player 101 and a
+// 20-digit text all players, on a 64-bit build only.
 int TextInt(const DGStr& s) { return TextToInteger(s.c_str()); }
 
 DGStr IntText(long long v)

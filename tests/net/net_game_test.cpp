@@ -113,6 +113,22 @@ TEST_F(Game, MessagesBetweenPlayersOfOneProgram)
     EXPECT_EQ(NETSENDMSG("101", "102", Str(std::string(1500, 'g'))), 1);
     EXPECT_EQ(NextMessage("102"), std::string(1024, 'g'));
 
+    // Id texts beyond the int range are held to it and name no player, on
+    // every build: cut to 32 bits, 2^32 + 102 and -2^32 + 102 would be 102
+    // and a 20-digit text -1 (all). The marker behind the kept message on
+    // the same way through the host tells that everything sent before it
+    // has arrived.
+    for (const char* id : {"4294967398", "-4294967194", "99999999999999999999"}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(NETSENDMSG("101", id, "astray"), 1);
+        EXPECT_EQ(NETSENDMSG("102", id, "astray"), 1);
+        EXPECT_EQ(NETSENDMSG("101", "102", "kept"), 1);
+        EXPECT_EQ(NETSENDMSG("102", "101", "marker"), 1);
+        EXPECT_EQ(NextMessage("101"), "marker");
+        EXPECT_EQ(S(NETGETMSG_Str(id)), "") << "no player has that id";
+        EXPECT_EQ(NextMessage("102"), "kept");
+    }
+
     // No such local player: "" and the last sender stays.
     EXPECT_EQ(S(NETGETMSG_Str("555")), "");
     EXPECT_EQ(S(NETGETSENDER_Str()), "101");
