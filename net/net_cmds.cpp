@@ -29,7 +29,9 @@ int WholeInt(double d)
     return static_cast<int>(d);
 }
 
-int TextInt(const DGStr& s) { return std::atoi(s.c_str()); }
+// As DGStr::Natural, held at the ends of the int range: atoi of a longer id
+// would wrap in the 64-bit build and saturate in the 32-bit one.
+int TextInt(const DGStr& s) { return s.Natural(); }
 
 DGStr IntText(long long v)
 {

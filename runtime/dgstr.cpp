@@ -16,9 +16,11 @@ const char kEmpty[1] = {0};
 
 double TextToNumber(const char* s) { return std::strtod(s, nullptr); }
 
+// Text beyond the int range is held at its ends, in every build: the C
+// conversions either wrap or saturate there depending on the width of long.
 int TextToNatural(const char* s)
 {
-    long v = std::strtol(s, nullptr, 10);
+    long long v = std::strtoll(s, nullptr, 10);
     if (v > INT_MAX) return INT_MAX;
     if (v < INT_MIN) return INT_MIN;
     return static_cast<int>(v);

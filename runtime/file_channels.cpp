@@ -241,7 +241,9 @@ double READLINE(int channel, int& value)
 {
     char buffer[1024];
     ReadTextLine(channel, buffer);
-    value = std::atoi(buffer);
+    // As DGStr::Natural: atoi of text beyond the int range differs between
+    // the 32- and 64-bit builds.
+    value = CGStr(buffer).Natural();
     return 0.0;
 }
 

@@ -104,7 +104,9 @@ double GETFILE(DGStr const& name, double line, DGStr& text)
 
 double GETFILE(DGStr const& name, double line, int& value)
 {
-    value = std::atoi(LineText(name, line).c_str());
+    // As DGStr::Natural: atoi of text beyond the int range differs between
+    // the 32- and 64-bit builds.
+    value = LineText(name, line).Natural();
     return 0.0;
 }
 
