@@ -7,6 +7,7 @@
 
 #include "engine3d/colour_rgb.h"
 #include "engine3d/dedudeve3d.h"
+#include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
 
 namespace __VELTRIC__ {
@@ -75,8 +76,8 @@ void Dedudeve3D::DrawCoordAxis(float x, float y, float z)
     const bool textured = renderer2D && renderer2D->m_texFirst >= 0;
     if (textured) glDisable(GL_TEXTURE_2D);
     LightingOff lighting(*this);
-    glTranslatef(x, y, z);
-    glScalef(20, 20, 20);
+    GlTranslate(x, y, z);
+    GlScale(20, 20, 20);
 
     static const float kArrows[3][8][3] = {
         {{0, 0, 0}, {1, 0, 0}, {0.75f, 0.25f, 0}, {0.75f, -0.25f, 0}, {1, 0, 0},

@@ -10,6 +10,7 @@
 
 #include "engine3d/matrix4.h"
 #include "media/command_args.h"
+#include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
 
 namespace __VELTRIC__ {
@@ -89,17 +90,23 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
         alpha = r.m_alpha;
     }
 
+    // The projection of glFrustum or glOrtho, worked out here rather than
+    // by the GL (see Mat4Frustum); values the GL would refuse leave it the
+    // identity, as the GL leaves it.
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     const double t = std::tan(std::fabs(static_cast<double>(fov)) * M_PI / 360.0);
+    float projection[16];
+    Mat4Identity(projection);
+    auto F = [](double v) { return static_cast<float>(v); };
     if (fov > 0.0f) {
         const double top = t * nearZ;
-        glFrustum(-top * aspect, top * aspect, -top, top, nearZ, farZ);
+        Mat4Frustum(F(-top * aspect), F(top * aspect), F(-top), F(top), nearZ, farZ, projection);
     } else {
         const double top = t * nearZ * 100.0;
-        glOrtho(-top * aspect, top * aspect, -top, top, nearZ, farZ);
+        Mat4Ortho(F(-top * aspect), F(top * aspect), F(-top), F(top), nearZ, farZ, projection);
         fovTan = static_cast<float>(std::tan(89.0 * M_PI / 180.0));
     }
+    glLoadMatrixf(projection);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
@@ -219,7 +226,7 @@ void Dedudeve3D::TransformMatrix()
 {
     BuildMatrix();
     if (level < 0 || level >= kLevelCount) return;
-    glMultMatrixf(levels[level].composed);
+    GlMultMatrix(levels[level].composed);
 }
 
 void Dedudeve3D::ClearZBuffer() { glClear(GL_DEPTH_BUFFER_BIT); }

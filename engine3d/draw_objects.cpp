@@ -17,6 +17,7 @@
 
 #include "engine3d/matrix4.h"
 #include "media/gl_extensions.h"
+#include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
 #include "media/sprite_record.h"
 
@@ -344,7 +345,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
             }
             glPushMatrix();
             BuildMatrix();
-            glMultMatrixf(Mc);
+            GlMultMatrix(Mc);
             O.CalculateSilhouetteEdges(V, Lo);
             O.DrawInfiniteShadowVolume(V, Lo, true);
             glPopMatrix();
@@ -479,7 +480,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     glEnable(GL_COLOR_MATERIAL);
     glPushMatrix();
     BuildMatrix();
-    glMultMatrixf(Mc);
+    GlMultMatrix(Mc);
     // A scaling of the model matrix scales the normals with it; lighting
     // and sphere mapping need them of unit length again.
     bool normalise = false;

@@ -67,6 +67,34 @@ bool Mat4Rotation(float angleDeg, float x, float y, float z, float out[16])
     return true;
 }
 
+bool Mat4Frustum(float l, float r, float b, float t, float n, float f, float out[16])
+{
+    if (!(n > 0.0f) || !(f > 0.0f) || n == f || l == r || b == t) return false;
+    // Each entry is rounded to single precision on its own, as in the GL.
+    const float x = (2.0f * n) / (r - l);
+    const float y = (2.0f * n) / (t - b);
+    const float a = (r + l) / (r - l);
+    const float c = (t + b) / (t - b);
+    const float z = -(f + n) / (f - n);
+    const float w = -(2.0f * f * n) / (f - n);
+    const float m[16] = {x, 0, 0, 0, 0, y, 0, 0, a, c, z, -1, 0, 0, w, 0};
+    std::memcpy(out, m, sizeof m);
+    return true;
+}
+
+bool Mat4Ortho(float l, float r, float b, float t, float n, float f, float out[16])
+{
+    if (l == r || b == t || n == f) return false;
+    Mat4Identity(out);
+    out[0] = 2.0f / (r - l);
+    out[5] = 2.0f / (t - b);
+    out[10] = -2.0f / (f - n);
+    out[12] = -(r + l) / (r - l);
+    out[13] = -(t + b) / (t - b);
+    out[14] = -(f + n) / (f - n);
+    return true;
+}
+
 bool Mat4Invert(const float m[16], float out[16])
 {
     float inv[16];

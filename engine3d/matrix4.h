@@ -18,6 +18,15 @@ void Mat4Scaling(float x, float y, float z, float out[16]);
 // The rotation of glRotatef: angle in degrees about the axis, normalised
 // here. False (out untouched) when the axis is not longer than 0.0001.
 bool Mat4Rotation(float angleDeg, float x, float y, float z, float out[16]);
+// The matrices glFrustum and glOrtho multiply onto the current one, in
+// single precision and in the GL's own order of operations. The renderer
+// loads them itself: the 32-bit GL library evaluates these formulas in the
+// x87 unit's wider registers and rounds some entries otherwise than the
+// 64-bit one, so the depths and the projections of the two builds differed.
+// False (out untouched) where the GL refuses the values: a near or far
+// plane not above 0 (frustum only), or two equal planes.
+bool Mat4Frustum(float l, float r, float b, float t, float n, float f, float out[16]);
+bool Mat4Ortho(float l, float r, float b, float t, float n, float f, float out[16]);
 // Inverse by cofactors. False when the determinant is exactly zero (out is
 // then untouched); a determinant that is not a number still divides.
 bool Mat4Invert(const float m[16], float out[16]);

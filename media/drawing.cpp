@@ -10,6 +10,7 @@
 #include "media/command_args.h"
 #include "media/drawing.h"
 #include "media/gl_extensions.h"
+#include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
 #include "media/tile_area.h"
 
@@ -55,7 +56,7 @@ void BeginPrimitive()
     glDisable(GL_ALPHA_TEST);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glTranslatef(0.375f, 0.375f, 0.0f);
+    GlTranslate(0.375f, 0.375f, 0.0f);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -209,8 +210,8 @@ void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
     const float tmin = 0.5f / th, tmax = (ih - 0.5f) / th;
     const float hx = iw * scale * 0.5f, hy = ih * scale * 0.5f;
     glPushMatrix();
-    glTranslatef(static_cast<float>(double(x) + (iw >> 1)), static_cast<float>(double(y) + (ih >> 1)), 0.0f);
-    glRotatef(angle, 0.0f, 0.0f, -1.0f);
+    GlTranslate(static_cast<float>(double(x) + (iw >> 1)), static_cast<float>(double(y) + (ih >> 1)), 0.0f);
+    GlRotateClockwise(angle);
     const float q[16] = {-hx, hy, smin, tmin, hx, hy, smax, tmin,
                          hx, -hy, smax, tmax, -hx, -hy, smin, tmax};
     DrawQuad(q);

@@ -37,7 +37,8 @@ struct RTRandContext {
 extern RTRandContext __g_ctx;
 
 // Seeds the generator (start-up does this once from the millisecond clock;
-// only the low 32 bits of the seed take part).
+// only the low 32 bits of the seed take part). The sequence that follows
+// depends on the seed alone, whatever was drawn before.
 void RTsrand(unsigned long seed);
 // Runs one full generation step and returns the first word of the new batch.
 std::uint32_t RTrand();

@@ -53,7 +53,11 @@ void RTsrand(unsigned long seed)
 {
     RTRandContext& ctx = __g_ctx;
     const u32 s = static_cast<u32>(seed);
-    ctx.aa = ctx.bb = ctx.cc = 0;
+    // The sequence is the seed's alone: seeding mixes in the result words,
+    // which start-up finds all zero but which every draw since has filled.
+    // Without clearing them a second seeding with the same number would
+    // depend on what was drawn before (and on start-up's clock).
+    ctx = RTRandContext{};
     u32 v[8];
     for (u32& w : v)
         w = 0x9e3779b9u;

@@ -96,6 +96,45 @@ TEST_F(Render3D, ProjectionFollowsFieldOfViewAndWholeWindowViewport)
     EXPECT_NEAR(TanDeg(22.5) * aspect, 0.55228, 1e-5);
 }
 
+TEST_F(Render3D, ProjectionIsTheSinglePrecisionFrustumInEveryBuild)
+{
+    // Planes whose sum and difference are not exact in single precision:
+    // the 32-bit GL library's own glFrustum rounded the depth entries
+    // otherwise than the 64-bit one (and than these formulas).
+    struct Case {
+        float zNear, zFar, fov;
+    } cases[] = {{2.5f, 333.3f, 17.5f}, {0.1f, 5000, 60}, {0.37f, 123.4f, 90}, {1, 100, -45}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fov);
+        r3d->Make3DViewport(c.zNear, c.zFar, c.fov);
+        const double aspect = double(W) / H;
+        const double t = std::tan(std::fabs(double(c.fov)) * M_PI / 360.0) * c.zNear * (c.fov > 0 ? 1 : 100);
+        const float r = static_cast<float>(t * aspect), l = static_cast<float>(-t * aspect);
+        const float top = static_cast<float>(t), bottom = static_cast<float>(-t);
+        const float n = c.zNear, f = c.zFar;
+        std::vector<float> want(16, 0.0f);
+        if (c.fov > 0) {
+            want[0] = (2.0f * n) / (r - l);
+            want[5] = (2.0f * n) / (top - bottom);
+            want[8] = (r + l) / (r - l);
+            want[9] = (top + bottom) / (top - bottom);
+            want[10] = -(f + n) / (f - n);
+            want[11] = -1;
+            want[14] = -(2.0f * f * n) / (f - n);
+        } else {
+            want[0] = 2.0f / (r - l);
+            want[5] = 2.0f / (top - bottom);
+            want[10] = -2.0f / (f - n);
+            want[12] = -(r + l) / (r - l);
+            want[13] = -(top + bottom) / (top - bottom);
+            want[14] = -(f + n) / (f - n);
+            want[15] = 1;
+        }
+        const auto p = Get(GL_PROJECTION_MATRIX, 16);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(p[i], want[i]) << "element " << i;
+    }
+}
+
 TEST_F(Render3D, ViewportOfThe2DRendererCountsFromTheTop)
 {
     R->Make2DViewport(10, 20, 300, 200);

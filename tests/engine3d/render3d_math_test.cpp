@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -198,6 +199,29 @@ TEST(MatrixLevels, CountsAboveTheArraySizeUseOnlyTheSixteenStoredItems)
     r3d->BuildMatrix();
     r3d->level = -1;
     r3d->BuildMatrix();
+}
+
+TEST(Matrix4, FrustumAndOrthoAreTheGLMatricesAndRefuseWhatTheGLRefuses)
+{
+    float got[16], want[16];
+    ASSERT_TRUE(Mat4Frustum(-1.5f, 2, -0.75f, 1, 2.5f, 333.3f, got));
+    FrustumMatrix(-1.5f, 2, -0.75f, 1, 2.5f, 333.3f, want);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(got[i], want[i]) << "element " << i;
+    ASSERT_TRUE(Mat4Ortho(-3, 5, -2, 7, 0.1f, 5000, got));
+    OrthoMatrix(-3, 5, -2, 7, 0.1f, 5000, want);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(got[i], want[i]) << "element " << i;
+
+    float untouched[16];
+    Mat4Identity(untouched);
+    std::memcpy(got, untouched, sizeof got);
+    EXPECT_FALSE(Mat4Frustum(-1, 1, -1, 1, 0, 100, got)) << "near plane at 0";
+    EXPECT_FALSE(Mat4Frustum(-1, 1, -1, 1, 1, -5, got)) << "far plane behind";
+    EXPECT_FALSE(Mat4Frustum(-1, 1, -1, 1, 5, 5, got));
+    EXPECT_FALSE(Mat4Frustum(1, 1, -1, 1, 1, 5, got));
+    EXPECT_FALSE(Mat4Ortho(-1, 1, 2, 2, 1, 5, got));
+    EXPECT_FALSE(Mat4Ortho(-1, 1, -1, 1, 3, 3, got));
+    EXPECT_EQ(std::memcmp(got, untouched, sizeof got), 0) << "a refused matrix is not written";
+    EXPECT_TRUE(Mat4Ortho(0, 640, 480, 0, -1, 1, got)) << "an orthographic box may reach behind the eye";
 }
 
 TEST(Frustum, PlanesAreUnitLengthAndSpheresOutsideOnePlaneAreCulled)

@@ -103,6 +103,12 @@ TEST_F(Game, MessagesBetweenPlayersOfOneProgram)
     EXPECT_EQ(NextMessage("102"), "marker");
     EXPECT_EQ(S(NETGETMSG_Str("101")), "") << "the broadcasts never came back to their sender";
 
+    // An id beyond the int range names nobody, in every build: 2^32 + 102
+    // must not wrap round to bob (as atoi did in the 64-bit build).
+    EXPECT_EQ(NETSENDMSG("101", "4294967398", "wrapped"), 1);
+    EXPECT_EQ(NETSENDMSG("102", "102", "marker"), 1);
+    EXPECT_EQ(NextMessage("102"), "marker");
+
     // Texts of the limits: empty, exactly 1,024 bytes, longer (cut).
     __g_last_msg_sender = 0;
     EXPECT_EQ(NETSENDMSG("101", "102", ""), 1);

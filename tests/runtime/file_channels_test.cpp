@@ -89,6 +89,25 @@ TEST_F(ChannelTest, WritesLittleEndianBytesAndReadsThemBack)
     EXPECT_EQ(i, 1);
 }
 
+TEST_F(ChannelTest, NumberLinesBeyondTheIntRangeAreHeldAtItsEnds)
+{
+    // atoi wraps such text in the 64-bit build and saturates it in the
+    // 32-bit one; READLINE holds it at the ends of the range in both, as
+    // DGStr::Natural does.
+    Put("wide.txt", "99999999999\r\n-4294967297.75\r\n4294967338\r\n  -12abc\r\n");
+    Opened(0, "wide.txt", 1);
+    int i = 0;
+    READLINE(0, i);
+    EXPECT_EQ(i, 2147483647);
+    READLINE(0, i);
+    EXPECT_EQ(i, -2147483647 - 1);
+    READLINE(0, i);
+    EXPECT_EQ(i, 2147483647);
+    READLINE(0, i);
+    EXPECT_EQ(i, -12);
+    CLOSEFILE(0);
+}
+
 TEST_F(ChannelTest, EveryWidthRoundTrips)
 {
     Opened(2, "all.bin", 0);

@@ -9,6 +9,11 @@ veltric_gtest(files_test LABELS unit
     ${CMAKE_CURRENT_LIST_DIR}/filesystem_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shoebox_test.cpp
   LIBS veltric_archive_packer)
+# The demo's archive packer (scripts/pack_archive.cpp), where the build has it.
+if(TARGET veltric_pack_archive)
+  target_compile_definitions(files_test PRIVATE PACK_ARCHIVE_TOOL="$<TARGET_FILE:veltric_pack_archive>")
+  add_dependencies(files_test veltric_pack_archive)
+endif()
 
 veltric_gtest(file_channels_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_channels_test.cpp

@@ -80,6 +80,14 @@ TEST_F(LineFileTest, ReadsLinesAndTellsMissingOnesApart)
     });
     EXPECT_EQ(i, 12);
     EXPECT_EQ(d, 12.5);
+    // A number beyond the int range is held at its ends in every build (atoi
+    // wraps it in the 64-bit build and saturates it in the 32-bit one).
+    Put("wide.txt", "99999999999\r\n-4294967297\r\n4294967338\r\n");
+    const int wide[] = {2147483647, -2147483647 - 1, 2147483647};
+    for (int n = 0; n < 3; ++n) {
+        Printed([&] { GETFILE(DGStr("wide.txt"), n, i); });
+        EXPECT_EQ(i, wide[n]) << "line " << n;
+    }
 
     __g_error = 0;
     EXPECT_EQ(Line("missing.txt", 0), "NO_FILE");

@@ -86,6 +86,22 @@ TEST(Random, FirstValuesAfterAFixedSeed)
         EXPECT_EQ(RND(255), want);
 }
 
+TEST(Random, ASeedGivesItsSequenceWhateverWasDrawnBefore)
+{
+    // Start-up has seeded from the clock and the program has drawn numbers:
+    // seeding again with a fixed number gives that number's sequence.
+    FreshSeed(12345);
+    const std::uint32_t want[3] = {RTrand(), RTrand(), RTrand()};
+    for (std::uint32_t clock : {0u, 1733868000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(clock);
+        FreshSeed(clock);
+        for (int i = 0; i < 5; ++i) RTrand();
+        RTsrand(12345);
+        EXPECT_EQ(__g_ctx.count, 256u);
+        for (std::uint32_t w : want) EXPECT_EQ(RTrand(), w);
+    }
+}
+
 TEST(Random, RangeOfRnd)
 {
     FreshSeed(7);

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -69,6 +70,36 @@ TEST_F(ShoeBoxTest, PackedMemberExtractsByteIdenticalUnderAnyCase)
         ASSERT_EQ(Find("Level1.TXT", path), 1);
         EXPECT_EQ(Get(path), text);
     }
+}
+
+TEST_F(ShoeBoxTest, ThePackerAppendsTheSameArchiveToAnyProgram)
+{
+    // The native and the 32-bit build pack the same media into programs of
+    // different sizes: the archives they append must be the same bytes, and
+    // every copy finds its members.
+#ifndef PACK_ARCHIVE_TOOL
+    GTEST_SKIP() << "no archive packer in this build";
+#else
+    const std::string hero = Noise(5000, 3);
+    // In a folder of their own: a plain file of the name would win over the member.
+    Put("media/hero.png", hero);
+    Put("media/level1.txt", "level data\r\n");
+    std::string archive[2];
+    for (std::size_t program : {1000u, 1333u}) {
+        SCOPED_TRACE(program);
+        Put("program", Noise(program, 4));
+        const std::string command = std::string(PACK_ARCHIVE_TOOL) + " program packed media/hero.png media/level1.txt";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const std::string bytes = Get("packed");
+        ASSERT_GT(bytes.size(), program);
+        archive[program == 1000u] = bytes.substr(program);
+        Install(bytes);
+        std::string path;
+        ASSERT_EQ(Find("HERO.png", path), 1) << lastPrinted;
+        EXPECT_TRUE(Get(path) == hero) << path;
+    }
+    EXPECT_TRUE(archive[0] == archive[1]) << "the archive depends on the program it follows";
+#endif
 }
 
 TEST_F(ShoeBoxTest, TemporaryNameCarriesLettersOfOffsetAndPackedSize)
