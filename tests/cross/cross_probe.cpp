@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "runtime/veltric.h"
+#include "tests/support/program_argument.h"
 #include "tests/engine3d/x_scene.h"
 
 using namespace __VELTRIC__;
@@ -61,19 +62,6 @@ std::uint32_t Fnv(const unsigned char* p, std::size_t n)
     std::uint32_t h = 2166136261u;
     for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
     return h;
-}
-
-// The words of the command line after the program's own path.
-std::string Argument(int i)
-{
-    std::string line = __g_cmdline.c_str();
-    std::size_t at = 0;
-    for (int k = 0; k <= i; ++k) {
-        at = line.find(' ', at);
-        if (at == std::string::npos) return "";
-        ++at;
-    }
-    return line.substr(at, line.find(' ', at) - at);
 }
 
 // ---- values --------------------------------------------------------------------
@@ -673,7 +661,8 @@ void Read(const std::string& dir)
 double __VELTRIC__::__MainGameSub_()
 {
     std::fflush(stdout);
-    const std::string mode = Argument(0), dir = Argument(1);
+    const std::string mode = veltric_test::ProgramArgument(0);
+    const std::string dir = veltric_test::ProgramArgument(1);
     if (dir.empty()) {
         Out("usage: cross_probe write|read DIR");
     } else if (mode == "write") {

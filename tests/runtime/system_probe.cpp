@@ -9,6 +9,7 @@
 
 #include "runtime/ini.h"
 #include "runtime/veltric.h"
+#include "tests/support/program_argument.h"
 
 namespace __VELTRIC__ {
 
@@ -26,27 +27,10 @@ double Farewell()
 
 } // namespace __VELTRIC__
 
-namespace {
-
-// The words of the command line after the program's own path.
-std::string Argument(int i)
-{
-    std::string line = __VELTRIC__::GETCOMMANDLINE_Str().c_str();
-    std::size_t at = 0;
-    for (int k = 0; k <= i; ++k) {
-        at = line.find(' ', at);
-        if (at == std::string::npos) return "";
-        ++at;
-    }
-    return line.substr(at, line.find(' ', at) - at);
-}
-
-} // namespace
-
 double __VELTRIC__::__MainGameSub_()
 {
     std::fflush(stdout);
-    const std::string mode = Argument(0);
+    const std::string mode = veltric_test::ProgramArgument(0);
     if (mode == "subs") {
         std::printf("called %g\n", CALLBYNAME(DGStr("Farewell")));
         std::printf("called %g\n", CALLBYNAME(DGStr("Greet")));
@@ -57,7 +41,7 @@ double __VELTRIC__::__MainGameSub_()
     } else if (mode == "shellend") {
         INIOPEN(DGStr("probe.ini"));
         INIPUT(DGStr("run"), DGStr("state"), DGStr("ended"));
-        SHELLEND(DGStr(Argument(1).c_str()));
+        SHELLEND(DGStr(veltric_test::ProgramArgument(1).c_str()));
     }
     return 0.0;
 }
