@@ -11,6 +11,7 @@
 #include "engine3d/matrix4.h"
 #include "media/command_args.h"
 #include "media/opengl_dedudeve.h"
+#include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {
 
@@ -68,7 +69,7 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
     DoShadows(false); // a shadow pass still running ends first
 
     const double deg = fov + 5.0f <= 89.0f ? fov + 5.0 : 89.0;
-    fovTan = static_cast<float>(std::tan(deg * M_PI / 180.0));
+    fovTan = static_cast<float>(PortableTan(deg * M_PI / 180.0));
     zNear = nearZ;
     zFar = farZ;
     cameraUp[0] = 0.0f;
@@ -91,14 +92,14 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double t = std::tan(std::fabs(static_cast<double>(fov)) * M_PI / 360.0);
+    const double t = PortableTan(std::fabs(static_cast<double>(fov)) * M_PI / 360.0);
     if (fov > 0.0f) {
         const double top = t * nearZ;
         glFrustum(-top * aspect, top * aspect, -top, top, nearZ, farZ);
     } else {
         const double top = t * nearZ * 100.0;
         glOrtho(-top * aspect, top * aspect, -top, top, nearZ, farZ);
-        fovTan = static_cast<float>(std::tan(89.0 * M_PI / 180.0));
+        fovTan = static_cast<float>(PortableTan(89.0 * M_PI / 180.0));
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
