@@ -68,12 +68,14 @@ inline DD TwoProd(double a, double b)
 
 inline DD Neg(DD a) { return {-a.hi, -a.lo}; }
 
+// The low parts are added in plain double: exact enough wherever the sum
+// does not cancel below the low parts' own size, which holds for every use
+// here (series terms that shrink, remainders of a division, pi minus an
+// angle of at most pi/2).
 inline DD Add(DD a, DD b)
 {
-    DD s = TwoSum(a.hi, b.hi);
-    const DD t = TwoSum(a.lo, b.lo);
-    s = FastTwoSum(s.hi, s.lo + t.hi);
-    return FastTwoSum(s.hi, s.lo + t.lo);
+    const DD s = TwoSum(a.hi, b.hi);
+    return FastTwoSum(s.hi, s.lo + (a.lo + b.lo));
 }
 
 inline DD Add(DD a, double b)
@@ -94,15 +96,13 @@ inline DD Mul(DD a, double b)
     return FastTwoSum(p.hi, p.lo + a.lo * b);
 }
 
-// Long division: three quotient digits, each from the remainder so far.
+// Long division: the rounded quotient and a second digit from the
+// remainder, which is exact but for the low parts' rounding.
 inline DD Div(DD a, DD b)
 {
     const double q1 = a.hi / b.hi;
-    DD r = Add(a, Neg(Mul(b, q1)));
-    const double q2 = r.hi / b.hi;
-    r = Add(r, Neg(Mul(b, q2)));
-    const double q3 = r.hi / b.hi;
-    return Add(FastTwoSum(q1, q2), q3);
+    const DD r = Add(a, Neg(Mul(b, q1)));
+    return FastTwoSum(q1, r.hi / b.hi);
 }
 
 // sqrt(a) for a >= 0: the rounded root and one Newton step on the remainder.
