@@ -8,10 +8,13 @@
 // Every function here works in double-double arithmetic (a value held as the
 // unevaluated sum hi + lo of two doubles, about 106 bits) where the rounding
 // of plain doubles would cost the last bit, and returns the double nearest to
-// that sum. Only + - * / and sqrt of IEEE doubles, floor, fmod, frexp and
-// ldexp (all exact) and integer arithmetic are used, so the x86_64 and the
-// 32-bit SSE2 builds compute the same bits. The file is compiled with
-// -ffp-contract=off: a fused multiply-add would change the error terms.
+// that sum. Only + - * / and sqrt of IEEE doubles and integer arithmetic are
+// used, so the x86_64 and the 32-bit SSE2 builds compute the same bits; even
+// the exact helpers (rounding to an integer, scaling by 2^k, splitting off
+// the exponent) are done here on the bits instead of calling the library,
+// whose 32-bit versions run on the x87 unit, which an emulator may not
+// reproduce. The file is compiled with -ffp-contract=off: a fused
+// multiply-add would change the error terms.
 //
 // The constants were computed with exact rational arithmetic in Python
 // (fractions and decimal at 400+ digits): pi from Machin's formula, ln 2 from
@@ -25,6 +28,54 @@ namespace __VELTRIC__ {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// ---- exact helpers on the bits ---------------------------------------------
+
+// 2^k for -1022 <= k <= 1023.
+inline double Pow2(int k)
+{
+    const std::uint64_t b = std::uint64_t(k + 1023) << 52;
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+// x 2^k for |k| <= 2044, in two steps so that each factor is a normal
+// number: exact whenever the result is representable.
+inline double ScaleB(double x, int k)
+{
+    const int half = k / 2;
+    return x * Pow2(half) * Pow2(k - half);
+}
+
+// x = m 2^e with m in [0.5, 1), for finite x > 0.
+inline double FrExp(double x, int& e)
+{
+    std::uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    int extra = 0;
+    if ((b >> 52) == 0) { // subnormal: make it normal first
+        x *= 0x1p54;
+        std::memcpy(&b, &x, sizeof b);
+        extra = 54;
+    }
+    e = static_cast<int>(b >> 52) - 1022 - extra;
+    b = (b & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1022) << 52);
+    double m;
+    std::memcpy(&m, &b, sizeof m);
+    return m;
+}
+
+// The integer nearest to x, ties to even, for |x| < 2^51: adding 1.5 2^52
+// leaves no fraction bits.
+inline double RoundToInteger(double x) { return (x + 0x1.8p52) - 0x1.8p52; }
+
+// Whether finite v is a whole number: every double from 2^52 on is.
+inline bool IsWhole(double v)
+{
+    const double a = std::fabs(v);
+    return a >= 0x1p52 || (a + 0x1p52) - 0x1p52 == a;
+}
 
 // ---- double-double arithmetic ---------------------------------------------
 
@@ -155,7 +206,7 @@ constexpr double kCodyWaiteLimit = 0x1p23;
 // left is far below the result even where x lies close to a multiple of pi/2.
 Reduced ReduceMedium(double x)
 {
-    const double n = std::floor(x * kTwoOverPi + 0.5);
+    const double n = RoundToInteger(x * kTwoOverPi);
     const double a = x - n * kPiOver2Part1;
     const DD b = TwoSum(a, -(n * kPiOver2Part2));
     const DD c = TwoSum(b.hi, -(n * kPiOver2Part3));
@@ -238,9 +289,9 @@ Reduced ReduceLarge(double x)
     if (lead == 6) return {quadrant & 3, {0, 0}};
     const int shift = 32 * lead + __builtin_clz(frac[lead]);
     // 96 significant bits: more than a double-double holds after rounding.
-    const double t1 = std::ldexp(U32ToDouble(BitsAt(frac, 6, shift)), -32 - shift);
-    const double t2 = std::ldexp(U32ToDouble(BitsAt(frac, 6, shift + 32)), -64 - shift);
-    const double t3 = std::ldexp(U32ToDouble(BitsAt(frac, 6, shift + 64)), -96 - shift);
+    const double t1 = U32ToDouble(BitsAt(frac, 6, shift)) * Pow2(-32 - shift);
+    const double t2 = U32ToDouble(BitsAt(frac, 6, shift + 32)) * Pow2(-64 - shift);
+    const double t3 = U32ToDouble(BitsAt(frac, 6, shift + 64)) * Pow2(-96 - shift);
     const DD f = Add(FastTwoSum(t1, t2), t3);
     const DD r = Mul(f, kPiOver2);
     return {quadrant & 3, negative ? Neg(r) : r};
@@ -391,7 +442,7 @@ constexpr double kSqrtHalf = 0x1.6a09e667f3bcdp-1;
 DD Log2(double x)
 {
     int e;
-    double m = std::frexp(x, &e);
+    double m = FrExp(x, e);
     if (m < kSqrtHalf) {
         m *= 2;
         --e;
@@ -407,25 +458,27 @@ double Exp2(DD w)
 {
     if (w.hi >= 1025) return kInf;
     if (w.hi <= -1077) return 0.0; // below half the smallest subnormal
-    const double k = std::floor(w.hi + 0.5);
+    const double k = RoundToInteger(w.hi);
     const DD r = TwoSum(w.hi - k, w.lo); // w.hi - k is exact
     const DD e = Poly(Mul(r, kLn2), kExpTail, kExpHead);
     const int ki = static_cast<int>(k);
-    if (ki >= -1021) return std::ldexp(e.hi, ki); // a normal result: exact scaling
+    if (ki >= -1021) return ScaleB(e.hi, ki); // a normal result (or overflow): exact scaling
     // A subnormal result: rounding e.hi first and then again to the coarser
     // spacing could be off by one unit, so round e * 2^k at the subnormal
     // spacing 2^-1074 directly, ties to even.
-    const double hi = std::ldexp(e.hi, ki + 1074), lo = std::ldexp(e.lo, ki + 1074);
-    double n = std::floor(hi);
+    const double hi = ScaleB(e.hi, ki + 1074), lo = ScaleB(e.lo, ki + 1074);
+    double n = hi; // hi below 2^52 rounded down to a whole number
+    if (hi < 0x1p52) {
+        n = (hi + 0x1p52) - 0x1p52;
+        if (n > hi) n -= 1;
+    }
     const double d = hi - n;
-    if (d > 0.5 || (d == 0.5 && (lo > 0 || (lo == 0 && std::fmod(n, 2.0) != 0)))) n += 1;
-    return std::ldexp(n, -1074);
+    if (d > 0.5 || (d == 0.5 && (lo > 0 || (lo == 0 && !IsWhole(n * 0.5))))) n += 1;
+    return ScaleB(n, -1074);
 }
 
-bool IsInteger(double y) { return std::floor(y) == y; }
-
 // Every double from 2^53 on is even.
-bool IsOddInteger(double y) { return std::fabs(y) < 0x1p53 && IsInteger(y) && std::fmod(y, 2.0) != 0; }
+bool IsOddInteger(double y) { return std::fabs(y) < 0x1p53 && IsWhole(y) && !IsWhole(y * 0.5); }
 
 } // namespace
 
@@ -495,8 +548,8 @@ double PortableAtan2(double y, double x)
         a = kPiOver2.hi;
     } else {
         int ey, ex;
-        std::frexp(ay, &ey);
-        std::frexp(ax, &ex);
+        FrExp(ay, ey);
+        FrExp(ax, ex);
         if (ey - ex > 60) {
             a = kPiOver2.hi; // pi/2 -+ less than 2^-59 rounds to pi/2
         } else if (ex - ey > 60) {
@@ -506,7 +559,7 @@ double PortableAtan2(double y, double x)
             // Scaled so that the larger is near 1 and the smaller stays
             // normal: both products exact, no overflow in the splitting.
             const int s = -(ey > ex ? ey : ex);
-            const DD r = AtanOfRatio({std::ldexp(ay, s), 0}, {std::ldexp(ax, s), 0});
+            const DD r = AtanOfRatio({ScaleB(ay, s), 0}, {ScaleB(ax, s), 0});
             a = (left ? Add(kPi, Neg(r)) : r).hi;
         }
     }
@@ -536,7 +589,7 @@ double PortablePow(double x, double y)
         }
         return y < 0 ? 0.0 : kInf;
     }
-    if (x < 0 && !IsInteger(y)) return (x - x) / (x - x);
+    if (x < 0 && !IsWhole(y)) return (x - x) / (x - x);
 
     const DD l = Log2(ax);
     const double estimate = y * l.hi; // may be infinite: then far out of range

@@ -118,7 +118,7 @@ TEST(PortableMath, Atan2QuadrantsZerosAndInfinities)
         {-kInf, kInf, -kPi4},  {-kInf, -kInf, -3 * kPi4}, {1, kInf, 0.0},     {-1, kInf, -0.0},
         {1, -kInf, kPi},       {-1, -kInf, -kPi},     {kInf, 1, kPi2},       {-kInf, -5, -kPi2},
         {1e300, 1e-300, kPi2}, {1e-300, 1e300, 0.0},  {-1e-300, -1e300, -kPi}, {kTrueMin, 1, kTrueMin},
-        {kMax, kMax, kPi4},    {kNaN, 1, kNaN},       {1, kNaN, kNaN},
+        {kMax, kMax, kPi4},    {kTrueMin, kTrueMin, kPi4}, {-kTrueMin, -0x1p-1022, -kPi},    {kNaN, 1, kNaN},       {1, kNaN, kNaN},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(SameValue(PortableAtan2(c.a, c.b), c.want))
@@ -135,7 +135,8 @@ TEST(PortableMath, PowRulesAndExactPowers)
         // correctly rounded where not exact
         {2, 0.5, 1.4142135623730951}, {10, -1, 0.1}, {5, -2, 0.04},
         // overflow and underflow
-        {2, 1024, kInf}, {2, -1075, 0.0}, {kMax, 2, kInf}, {1e-200, 2, 0.0}, {-1e-200, 3, -0.0}, {-1e200, 3, -kInf},
+        {2, 1024, kInf}, {2, -1075, 0.0}, {2, -1074.5, kTrueMin}, {2, -1073.25, 2 * kTrueMin},
+        {2, -1022.5, 0x0.b504f333f9de6p-1022}, {kTrueMin, 0.5, 0x1p-537}, {kTrueMin, -1, kInf}, {kMax, 2, kInf}, {1e-200, 2, 0.0}, {-1e-200, 3, -0.0}, {-1e200, 3, -kInf},
         // y = 0 and x = 1 give 1 even with NaN
         {kNaN, 0.0, 1}, {kNaN, -0.0, 1}, {1, kNaN, 1}, {1, -kInf, 1}, {kNaN, 1, kNaN}, {2, kNaN, kNaN},
         // zeros
