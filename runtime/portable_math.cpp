@@ -19,9 +19,10 @@
 // The constants were computed with exact rational arithmetic in Python
 // (fractions and decimal at 400+ digits): pi from Machin's formula, ln 2 from
 // 2 atanh(1/3), atan(k/32) by halving the argument three times and summing
-// the series, each then split into the nearest double and the nearest double
-// to the rest. The polynomials are the Taylor series themselves, taken far
-// enough that the terms left out are below 2^-64 of the result.
+// the series, log2(j/64) and 2^(i/64) from decimal's correctly rounded ln and
+// exp at 120 digits, each then split into the nearest double and the nearest
+// double to the rest. The polynomials are the Taylor series themselves, taken far
+// enough that the terms left out are below 2^-63 of the result.
 
 namespace __VELTRIC__ {
 
@@ -406,39 +407,146 @@ DD CoLeg(double ax)
 
 // ---- powers ------------------------------------------------------------------
 
-// ln(m) / 2 = atanh(f) = f sum f^2j / (2j+1), j = 0 .. 14, with
-// f = (m - 1) / (m + 1), |f| <= 0.172: the rest is below 2^-75.
-constexpr double kLogTail[] = {
-    0x1.1a7b9611a7b96p-5, 0x1.2f684bda12f68p-5, 0x1.47ae147ae147bp-5, 0x1.642c8590b2164p-5,
-    0x1.8618618618618p-5, 0x1.af286bca1af28p-5, 0x1.e1e1e1e1e1e1ep-5, 0x1.1111111111111p-4,
-    0x1.3b13b13b13b14p-4, 0x1.745d1745d1746p-4, 0x1.c71c71c71c71cp-4,
+// log2(j/64), j = 45 .. 91: the points that split [sqrt(1/2), sqrt(2)).
+constexpr DD kLog2Table[47] = {
+    {-0x1.042bd4b9a7c99p-1, 0x1.9c32630008a1fp-55},
+    {-0x1.e7df5fe538ab3p-2, -0x1.3bed456b24ed1p-56},
+    {-0x1.c819dc2d45fe4p-2, -0x1.c4aec56233279p-57},
+    {-0x1.a8ff971810a5ep-2, -0x1.817fd3b7d7e5dp-58},
+    {-0x1.8a8980abfbd32p-2, -0x1.99aa6df8b7d83p-56},
+    {-0x1.6cb0f6865c8eap-2, -0x1.b6d40900b2502p-61},
+    {-0x1.4f6fbb2cec598p-2, -0x1.e393a16b94b52p-56},
+    {-0x1.32bfee370ee68p-2, -0x1.968925e378d68p-56},
+    {-0x1.169c05363f158p-2, -0x1.c8d43e017579bp-56},
+    {-0x1.f5fd8a9063e35p-3, 0x1.bdc0426c3c274p-57},
+    {-0x1.bfc67a7fff4ccp-3, -0x1.bc0af7b82e7d7p-61},
+    {-0x1.8a8980abfbd32p-3, -0x1.99aa6df8b7d83p-57},
+    {-0x1.563dc29ffacb2p-3, -0x1.90e41bca6ef96p-60},
+    {-0x1.22dadc2ab3497p-3, 0x1.696e2866c718ep-58},
+    {-0x1.e0b1ae8f2fd56p-4, -0x1.92ce9636c90a0p-58},
+    {-0x1.7d60496cfbb4cp-4, -0x1.9ced1447e30adp-58},
+    {-0x1.1bb32a600549dp-4, -0x1.98c5452bbce74p-61},
+    {-0x1.77394c9d958d5p-5, -0x1.77970e03f821cp-59},
+    {-0x1.743ee861f3556p-6, -0x1.b2a41b08fbe06p-61},
+    {0x0.0p+0, 0x0.0p+0},
+    {0x1.6e79685c2d22ap-6, -0x1.d6476077b9fbdp-60},
+    {0x1.6bad3758efd87p-5, 0x1.89b03784b5be1p-60},
+    {0x1.0eb389fa29f9bp-4, -0x1.30c22d15199b8p-58},
+    {0x1.663f6fac91316p-4, 0x1.f3314e0985116p-58},
+    {0x1.bc84240adabbap-4, 0x1.8ecb169b9465fp-58},
+    {0x1.08c588cda79e4p-3, -0x1.a7610e40bd6abp-57},
+    {0x1.32ae9e278ae1ap-3, 0x1.f51f2c075a74cp-59},
+    {0x1.5c01a39fbd688p-3, -0x1.817fd3b7d7e5dp-57},
+    {0x1.84c2bd02f03b3p-3, -0x1.16edb88c4e2b5p-62},
+    {0x1.acf5e2db4ec94p-3, -0x1.01ee1343fe7cap-59},
+    {0x1.d49ee4c325970p-3, -0x1.b85a54d7ee2fdp-58},
+    {0x1.fbc16b902680ap-3, 0x1.1d46ccc53c278p-58},
+    {0x1.11307dad30b76p-2, -0x1.a7b47d2c352d9p-57},
+    {0x1.24407ab0e073ap-2, -0x1.f6e91ad16ecffp-56},
+    {0x1.37124cea4cdedp-2, -0x1.3376649b4fc09p-57},
+    {0x1.49a784bcd1b8bp-2, -0x1.b6d40900b2502p-62},
+    {0x1.5c01a39fbd688p-2, -0x1.817fd3b7d7e5dp-56},
+    {0x1.6e221cd9d0cdep-2, 0x1.5e35482d13dc1p-56},
+    {0x1.800a563161c54p-2, 0x1.9575b04fa6fbdp-57},
+    {0x1.91bba891f1709p-2, -0x1.2d352bea51e59p-56},
+    {0x1.a33760a7f6051p-2, -0x1.8a0efca1a184fp-56},
+    {0x1.b47ebf73882a1p-2, -0x1.6fae441c09d76p-56},
+    {0x1.c592fad295b56p-2, 0x1.f9fb952bbbcccp-56},
+    {0x1.d6753e032ea0fp-2, -0x1.c141e66faaaadp-62},
+    {0x1.e726aa1e754d2p-2, 0x1.8a33c25e8e226p-59},
+    {0x1.f7a8568cb06cfp-2, -0x1.8f3673ffdd785p-57},
+    {0x1.03fda8b97997fp-1, 0x1.9ca1a3202b3d7p-56},
 };
-constexpr DD kLogHead[] = {
-    {0x1.2492492492492p-3, 0x1.2492492492492p-57},
-    {0x1.999999999999ap-3, -0x1.999999999999ap-57},
+
+// atanh(f) / f = sum f^2j / (2j+1), j = 0 .. 4, for |f| <= 1/179: the rest
+// is below 2^-78.
+constexpr double kAtanhTail[] = {0x1.c71c71c71c71cp-4, 0x1.2492492492492p-3, 0x1.999999999999ap-3};
+constexpr DD kAtanhHead[] = {
     {0x1.5555555555555p-2, 0x1.5555555555555p-56},
     {1, 0},
 };
 
-// exp(s) = sum s^j / j!, j = 0 .. 15, for |s| <= ln(2)/2: the rest is below
-// 2^-68.
+// 2^(i/64), i = 0 .. 63.
+constexpr DD kExp2Table[64] = {
+    {0x1.0000000000000p+0, 0x0.0p+0},
+    {0x1.02c9a3e778061p+0, -0x1.19083535b085dp-56},
+    {0x1.059b0d3158574p+0, 0x1.d73e2a475b465p-55},
+    {0x1.0874518759bc8p+0, 0x1.186be4bb284ffp-57},
+    {0x1.0b5586cf9890fp+0, 0x1.8a62e4adc610bp-54},
+    {0x1.0e3ec32d3d1a2p+0, 0x1.03a1727c57b53p-59},
+    {0x1.11301d0125b51p+0, -0x1.6c51039449b3ap-54},
+    {0x1.1429aaea92de0p+0, -0x1.32fbf9af1369ep-54},
+    {0x1.172b83c7d517bp+0, -0x1.19041b9d78a76p-55},
+    {0x1.1a35beb6fcb75p+0, 0x1.e5b4c7b4968e4p-55},
+    {0x1.1d4873168b9aap+0, 0x1.e016e00a2643cp-54},
+    {0x1.2063b88628cd6p+0, 0x1.dc775814a8495p-55},
+    {0x1.2387a6e756238p+0, 0x1.9b07eb6c70573p-54},
+    {0x1.26b4565e27cddp+0, 0x1.2bd339940e9d9p-55},
+    {0x1.29e9df51fdee1p+0, 0x1.612e8afad1255p-55},
+    {0x1.2d285a6e4030bp+0, 0x1.0024754db41d5p-54},
+    {0x1.306fe0a31b715p+0, 0x1.6f46ad23182e4p-55},
+    {0x1.33c08b26416ffp+0, 0x1.32721843659a6p-54},
+    {0x1.371a7373aa9cbp+0, -0x1.63aeabf42eae2p-54},
+    {0x1.3a7db34e59ff7p+0, -0x1.5e436d661f5e3p-56},
+    {0x1.3dea64c123422p+0, 0x1.ada0911f09ebcp-55},
+    {0x1.4160a21f72e2ap+0, -0x1.ef3691c309278p-58},
+    {0x1.44e086061892dp+0, 0x1.89b7a04ef80d0p-59},
+    {0x1.486a2b5c13cd0p+0, 0x1.3c1a3b69062f0p-56},
+    {0x1.4bfdad5362a27p+0, 0x1.d4397afec42e2p-56},
+    {0x1.4f9b2769d2ca7p+0, -0x1.4b309d25957e3p-54},
+    {0x1.5342b569d4f82p+0, -0x1.07abe1db13cadp-55},
+    {0x1.56f4736b527dap+0, 0x1.9bb2c011d93adp-54},
+    {0x1.5ab07dd485429p+0, 0x1.6324c054647adp-54},
+    {0x1.5e76f15ad2148p+0, 0x1.ba6f93080e65ep-54},
+    {0x1.6247eb03a5585p+0, -0x1.383c17e40b497p-54},
+    {0x1.6623882552225p+0, -0x1.bb60987591c34p-54},
+    {0x1.6a09e667f3bcdp+0, -0x1.bdd3413b26456p-54},
+    {0x1.6dfb23c651a2fp+0, -0x1.bbe3a683c88abp-57},
+    {0x1.71f75e8ec5f74p+0, -0x1.16e4786887a99p-55},
+    {0x1.75feb564267c9p+0, -0x1.0245957316dd3p-54},
+    {0x1.7a11473eb0187p+0, -0x1.41577ee04992fp-55},
+    {0x1.7e2f336cf4e62p+0, 0x1.05d02ba15797ep-56},
+    {0x1.82589994cce13p+0, -0x1.d4c1dd41532d8p-54},
+    {0x1.868d99b4492edp+0, -0x1.fc6f89bd4f6bap-54},
+    {0x1.8ace5422aa0dbp+0, 0x1.6e9f156864b27p-54},
+    {0x1.8f1ae99157736p+0, 0x1.5cc13a2e3976cp-55},
+    {0x1.93737b0cdc5e5p+0, -0x1.75fc781b57ebcp-57},
+    {0x1.97d829fde4e50p+0, -0x1.d185b7c1b85d1p-54},
+    {0x1.9c49182a3f090p+0, 0x1.c7c46b071f2bep-56},
+    {0x1.a0c667b5de565p+0, -0x1.359495d1cd533p-54},
+    {0x1.a5503b23e255dp+0, -0x1.d2f6edb8d41e1p-54},
+    {0x1.a9e6b5579fdbfp+0, 0x1.0fac90ef7fd31p-54},
+    {0x1.ae89f995ad3adp+0, 0x1.7a1cd345dcc81p-54},
+    {0x1.b33a2b84f15fbp+0, -0x1.2805e3084d708p-57},
+    {0x1.b7f76f2fb5e47p+0, -0x1.5584f7e54ac3bp-56},
+    {0x1.bcc1e904bc1d2p+0, 0x1.23dd07a2d9e84p-55},
+    {0x1.c199bdd85529cp+0, 0x1.11065895048ddp-55},
+    {0x1.c67f12e57d14bp+0, 0x1.2884dff483cadp-54},
+    {0x1.cb720dcef9069p+0, 0x1.503cbd1e949dbp-56},
+    {0x1.d072d4a07897cp+0, -0x1.cbc3743797a9cp-54},
+    {0x1.d5818dcfba487p+0, 0x1.2ed02d75b3707p-55},
+    {0x1.da9e603db3285p+0, 0x1.c2300696db532p-54},
+    {0x1.dfc97337b9b5fp+0, -0x1.1a5cd4f184b5cp-54},
+    {0x1.e502ee78b3ff6p+0, 0x1.39e8980a9cc8fp-55},
+    {0x1.ea4afa2a490dap+0, -0x1.e9c23179c2893p-54},
+    {0x1.efa1bee615a27p+0, 0x1.dc7f486a4b6b0p-54},
+    {0x1.f50765b6e4540p+0, 0x1.9d3e12dd8a18bp-54},
+    {0x1.fa7c1819e90d8p+0, 0x1.74853f3a5931ep-55},
+};
+
+// exp(s) = sum s^j / j!, j = 0 .. 7, for |s| <= ln(2)/128: the rest is
+// below 2^-75.
 constexpr double kExpTail[] = {
-    0x1.ae7f3e733b81fp-41, 0x1.93974a8c07c9dp-37, 0x1.6124613a86d09p-33, 0x1.1eed8eff8d898p-29,
-    0x1.ae64567f544e4p-26, 0x1.27e4fb7789f5cp-22, 0x1.71de3a556c734p-19, 0x1.a01a01a01a01ap-16,
     0x1.a01a01a01a01ap-13, 0x1.6c16c16c16c17p-10, 0x1.1111111111111p-7,
+    0x1.5555555555555p-5, 0x1.5555555555555p-3,
 };
-constexpr DD kExpHead[] = {
-    {0x1.5555555555555p-5, 0x1.5555555555555p-59},
-    {0x1.5555555555555p-3, 0x1.5555555555555p-57},
-    {0.5, 0},
-    {1, 0},
-    {1, 0},
-};
+constexpr DD kExpHead[] = {{0.5, 0}, {1, 0}, {1, 0}};
 
 constexpr double kSqrtHalf = 0x1.6a09e667f3bcdp-1;
 
 // log2(x) for finite x > 0, to about 2^-75 of its value: x = m 2^e with m
-// in [sqrt(1/2), sqrt(2)).
+// in [sqrt(1/2), sqrt(2)), c = j/64 the nearest table point, and
+// log2(m) = log2(c) + 2 atanh(f) / ln 2 with f = (m - c) / (m + c).
 DD Log2(double x)
 {
     int e;
@@ -447,26 +555,30 @@ DD Log2(double x)
         m *= 2;
         --e;
     }
-    // m - 1 is exact (m lies within a factor 2 of 1).
-    const DD f = Div({m - 1.0, 0}, TwoSum(m, 1.0));
-    const DD ln = Mul(Mul(Poly(Mul(f, f), kLogTail, kLogHead), f), 2.0);
-    return Add(Mul(ln, kInvLn2), static_cast<double>(e));
+    const int j = static_cast<int>(RoundToInteger(m * 64));
+    const double c = j * (1.0 / 64);
+    // m - c is exact (m lies within a factor 2 of c).
+    const DD f = Div({m - c, 0}, TwoSum(m, c));
+    const DD atanh2 = Mul(Mul(Poly(Mul(f, f), kAtanhTail, kAtanhHead), f), 2.0);
+    return Add(Add(Mul(atanh2, kInvLn2), kLog2Table[j - 45]), static_cast<double>(e));
 }
 
-// 2^w, rounded once: 2^k times exp((w - k) ln 2) with k the nearest integer.
+// 2^w, rounded once: w = k/64 + r with k the nearest integer to 64 w, and
+// 2^w = 2^(k div 64) 2^((k mod 64)/64) exp(r ln 2).
 double Exp2(DD w)
 {
     if (w.hi >= 1025) return kInf;
     if (w.hi <= -1077) return 0.0; // below half the smallest subnormal
-    const double k = RoundToInteger(w.hi);
-    const DD r = TwoSum(w.hi - k, w.lo); // w.hi - k is exact
-    const DD e = Poly(Mul(r, kLn2), kExpTail, kExpHead);
+    const double k = RoundToInteger(w.hi * 64);
+    const DD r = TwoSum(w.hi - k * (1.0 / 64), w.lo); // the difference is exact
     const int ki = static_cast<int>(k);
-    if (ki >= -1021) return ScaleB(e.hi, ki); // a normal result (or overflow): exact scaling
+    const int i = ki & 63, q = (ki - i) / 64;
+    const DD e = Mul(Poly(Mul(r, kLn2), kExpTail, kExpHead), kExp2Table[i]);
+    if (q >= -1021) return ScaleB(e.hi, q); // a normal result (or overflow): exact scaling
     // A subnormal result: rounding e.hi first and then again to the coarser
-    // spacing could be off by one unit, so round e * 2^k at the subnormal
+    // spacing could be off by one unit, so round e * 2^q at the subnormal
     // spacing 2^-1074 directly, ties to even.
-    const double hi = ScaleB(e.hi, ki + 1074), lo = ScaleB(e.lo, ki + 1074);
+    const double hi = ScaleB(e.hi, q + 1074), lo = ScaleB(e.lo, q + 1074);
     double n = hi; // hi below 2^52 rounded down to a whole number
     if (hi < 0x1p52) {
         n = (hi + 0x1p52) - 0x1p52;
