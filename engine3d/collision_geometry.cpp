@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "runtime/portable_math.h"
+
 namespace __VELTRIC__ {
 
 namespace {
@@ -116,7 +118,7 @@ bool InsidePolygon(float* point, float (*vertices)[3], long count)
         float cosine = Dot(a, b) / lens;
         if (cosine > 1.0f) cosine = 1.0f;
         if (cosine < -1.0f) cosine = -1.0f;
-        sum += std::acos(cosine);
+        sum += static_cast<float>(PortableAcos(cosine));
     }
     return sum >= 6.2203536;
 }

@@ -8,6 +8,7 @@
 #include "engine3d/collision_geometry.h"
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/matrix4.h"
+#include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {
 
@@ -205,9 +206,9 @@ bool ConeReachesSphere(const float* apex, const float* axis, float cosAngle, con
     if (len <= r) return true;
     double cosPhi = (d[0] * axis[0] + d[1] * axis[1] + d[2] * axis[2]) / len;
     cosPhi = cosPhi > 1 ? 1 : (cosPhi < -1 ? -1 : cosPhi);
-    double phi = std::acos(cosPhi);
-    double seen = std::asin(r / len);
-    double half = std::acos(std::fabs(double(cosAngle)) > 1 ? 1.0 : std::fabs(double(cosAngle)));
+    double phi = PortableAcos(cosPhi);
+    double seen = PortableAsin(r / len);
+    double half = PortableAcos(std::fabs(double(cosAngle)) > 1 ? 1.0 : std::fabs(double(cosAngle)));
     return phi - seen <= half + 1e-4;
 }
 
@@ -314,7 +315,7 @@ double Dedudeve3D::CollisionCone(MeshObjectX& obj, int frame, float x, float y, 
     float apex[3], axis[3];
     qs.Point(apexWorld, apex);
     qs.Direction(apexWorld, axisWorld, axis);
-    const float cosAngle = std::cos(angle * kDegToRad);
+    const float cosAngle = static_cast<float>(PortableCos(angle * kDegToRad));
 
     // The bound holds for a unit axis only; a zero axis leaves the triangles
     // to decide alone.

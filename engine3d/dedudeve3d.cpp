@@ -12,6 +12,7 @@
 #include "media/command_args.h"
 #include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
+#include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {
 
@@ -69,7 +70,7 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
     DoShadows(false); // a shadow pass still running ends first
 
     const double deg = fov + 5.0f <= 89.0f ? fov + 5.0 : 89.0;
-    fovTan = static_cast<float>(std::tan(deg * M_PI / 180.0));
+    fovTan = static_cast<float>(PortableTan(deg * M_PI / 180.0));
     zNear = nearZ;
     zFar = farZ;
     cameraUp[0] = 0.0f;
@@ -94,7 +95,7 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
     // by the GL (see Mat4Frustum); values the GL would refuse leave it the
     // identity, as the GL leaves it.
     glMatrixMode(GL_PROJECTION);
-    const double t = std::tan(std::fabs(static_cast<double>(fov)) * M_PI / 360.0);
+    const double t = PortableTan(std::fabs(static_cast<double>(fov)) * M_PI / 360.0);
     float projection[16];
     Mat4Identity(projection);
     auto F = [](double v) { return static_cast<float>(v); };
@@ -104,7 +105,7 @@ void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
     } else {
         const double top = t * nearZ * 100.0;
         Mat4Ortho(F(-top * aspect), F(top * aspect), F(-top), F(top), nearZ, farZ, projection);
-        fovTan = static_cast<float>(std::tan(89.0 * M_PI / 180.0));
+        fovTan = static_cast<float>(PortableTan(89.0 * M_PI / 180.0));
     }
     glLoadMatrixf(projection);
     glMatrixMode(GL_MODELVIEW);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "runtime/portable_math.h"
+
 namespace __VELTRIC__ {
 
 void Mat4Identity(float m[16])
@@ -53,7 +55,7 @@ bool Mat4Rotation(float angleDeg, float x, float y, float z, float out[16])
     y /= len;
     z /= len;
     const float a = angleDeg * kDegToRad;
-    const float c = std::cos(a), s = std::sin(a), t = 1.0f - c;
+    const float c = static_cast<float>(PortableCos(a)), s = static_cast<float>(PortableSin(a)), t = 1.0f - c;
     Mat4Identity(out);
     out[0] = x * x * t + c;
     out[1] = y * x * t + z * s;

@@ -13,6 +13,7 @@
 #include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
 #include "media/tile_area.h"
+#include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {
 
@@ -260,7 +261,7 @@ void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, fl
     if (!BindTile(*this, n, tile, t)) return;
     const float hx = t.tw * (scale * 0.5f), hy = scale * 0.5f * t.th;
     const float rad = angle * 0.017453292f;
-    const float sn = std::sin(rad), cs = std::cos(rad);
+    const float sn = static_cast<float>(PortableSin(rad)), cs = static_cast<float>(PortableCos(rad));
     const float cx = static_cast<float>(double(x) + t.tw / 2), cy = static_cast<float>(double(y) + t.th / 2);
     const float q[16] = {
         std::ceil(cx - hx * cs - hy * sn), std::ceil(cy - hy * cs + hx * sn), t.s0, t.tt,

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine3d/matrix4.h"
+#include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {
 
@@ -38,9 +39,10 @@ void GlScale(float x, float y, float z)
 void GlRotateClockwise(float angleDeg)
 {
     // The GL's rotation about (0, 0, -1): the angle turned into radians in
-    // double, its sine and cosine in single precision.
+    // double, its sine and cosine rounded to single precision (the portable
+    // functions, so that both builds turn by the same matrix).
     const float a = static_cast<float>(static_cast<double>(angleDeg) * M_PI / 180.0);
-    const float s = std::sin(a), c = std::cos(a);
+    const float s = static_cast<float>(PortableSin(a)), c = static_cast<float>(PortableCos(a));
     float r[16];
     Mat4Identity(r);
     r[0] = c;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "runtime/portable_math.h"
+
 namespace __VELTRIC__ {
 
 namespace {
@@ -9,26 +11,26 @@ constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kRadToDeg = 57.29577951308232;
 } // namespace
 
-double SIN(double degrees) { return std::sin(degrees * kDegToRad); }
-double COS(double degrees) { return std::cos(degrees * kDegToRad); }
-double TAN(double degrees) { return std::tan(degrees * kDegToRad); }
+double SIN(double degrees) { return PortableSin(degrees * kDegToRad); }
+double COS(double degrees) { return PortableCos(degrees * kDegToRad); }
+double TAN(double degrees) { return PortableTan(degrees * kDegToRad); }
 
 double ASIN(double x)
 {
     if (x >= 1) return 90;
     if (x <= -1) return -90;
-    return std::asin(x) * kRadToDeg;
+    return PortableAsin(x) * kRadToDeg;
 }
 
 double ACOS(double x)
 {
     if (x >= 1) return 0;
     if (x <= -1) return 180;
-    return std::acos(x) * kRadToDeg;
+    return PortableAcos(x) * kRadToDeg;
 }
 
-double ATAN(double y, double x) { return std::atan2(y, x) * kRadToDeg; }
-double POW(double x, double y) { return std::pow(x, y); }
+double ATAN(double y, double x) { return PortableAtan2(y, x) * kRadToDeg; }
+double POW(double x, double y) { return PortablePow(x, y); }
 
 int MOD(int a, int b)
 {
