@@ -50,7 +50,8 @@ public:
     void AssignLowMem(const char* s);
 
     // Makes room for n characters plus the terminator (capacity > n). Grows to
-    // the smallest multiple of 16 above n; never shrinks; keeps the text.
+    // the smallest multiple of 16 above n; never shrinks; keeps the text. The
+    // room of a new buffer after the text holds NULs.
     void Alloc(std::uint32_t n);
 
     std::uint32_t Len() const { return m_len; }
