@@ -3,7 +3,8 @@
 # CI. WORKERS separate processes of build-fuzz/…/fuzz_TARGET fuzz for MINUTES
 # over one shared corpus folder, seeded from fuzz/corpus/TARGET (which stays
 # untouched: merge what the run grew into it afterwards with -merge=1, as
-# printed at the end). At the end it prints, for each worker, its executions,
+# printed at the end; -use_counters=0 keeps only inputs that reach new code,
+# not every new hit count, so that the committed corpus stays small). At the end it prints, for each worker, its executions,
 # coverage and peak memory (libFuzzer's final stats) and every finding's
 # reproducer; the exit status is 1 when there was a finding.
 #
@@ -132,5 +133,5 @@ else
     [ -n "$log" ] && grep -a -m 1 -E '^==[0-9]+==ERROR|^SUMMARY|runtime error|fuzzer:|deadly signal|ERROR: libFuzzer' "$log" | sed 's/^/    /'
   done
 fi
-echo "merge into the committed corpus: $exe -merge=1 $root/fuzz/corpus/$target $out/corpus"
+echo "merge into the committed corpus: $exe -merge=1 -use_counters=0 $root/fuzz/corpus/$target $out/corpus"
 [ ${#found[@]} -eq 0 ]
