@@ -1,10 +1,14 @@
 // Runs random sequences of the value commands (string operators and their
 // assigning forms, MID$, REPLACE$, SPLITSTR, INSTR, FORMAT$, UCASE$/LCASE$,
-// ReverseSlashes, DIM/REDIM/DIMPUSH, element and array assignment) whose
-// arguments are drawn from the same few variables and array elements, so
-// that every aliasing a program can write occurs: x = x + x, x += x,
-// SPLITSTR(a(0), a, a(1)), REPLACE$(x, x, x), a(i) = a(j) after a REDIM.
-// Each result is compared with a plain model on std::string and std::map.
+// ReverseSlashes, DIM/REDIM/DIMPUSH, element and array assignment) and of
+// the string's own members that write by index or through its buffer
+// (SetAt, GetStrData then CalcLen, Left, TrimRight, the number forms,
+// AssignLowMem), whose arguments are drawn from the same few variables and
+// array elements, so that every aliasing a program can write occurs:
+// x = x + x, x += x, SPLITSTR(a(0), a, a(1)), REPLACE$(x, x, x), a(i) = a(j)
+// after a REDIM. Each result is compared with a plain model on std::string
+// and std::map; every string must keep its terminator at its length inside
+// its buffer.
 // Indices are checked against the model before any access, so the fatal
 // array errors are never reached.
 #include <array>
@@ -300,9 +304,19 @@ std::string ModelCase(std::string t, char from, char to)
 
 // ---- checks ----------------------------------------------------------------
 
+// A text as the commands that read it as a C string see it: up to its
+// first NUL.
+std::string CText(const std::string& m) { return m.substr(0, m.find('\0')); }
+
 void CheckStr(const DGStr& s, const std::string& m, int op, const char* what)
 {
-    if (s.Len() != m.size() || std::strlen(s.c_str()) != s.Len() ||
+    // The terminator first: only then may the text be read as a C string.
+    if ((s.Capacity() != 0 && s.Len() >= s.Capacity()) || s.c_str()[s.Len()] != '\0') {
+        std::fprintf(stderr, "length %u, capacity %u: no terminator at the length\n", s.Len(),
+                     s.Capacity());
+        Fail(what, op);
+    }
+    if (s.Len() != m.size() || std::strlen(s.c_str()) != CText(m).size() ||
         std::memcmp(s.c_str(), m.data(), m.size()) != 0) {
         std::fprintf(stderr, "got \"%s\" (%u), want \"%s\" (%zu)\n", s.c_str(), s.Len(), m.c_str(),
                      m.size());
@@ -411,9 +425,140 @@ template <class A, class E> void NumberArrayOp(A (&arr)[kArrays], Model<E> (&mar
     }
 }
 
+// An index around what matters to a string: its length, its capacity, or
+// a small one; the extremes now and then.
+int IndexNear(const DGStr& d, Bytes& in)
+{
+    std::uint8_t b = in.Next();
+    int delta = static_cast<int>(b / 4 % 8) - 4;
+    switch (b % 4) {
+    case 0: return static_cast<int>(d.Len()) + delta;
+    case 1: return static_cast<int>(d.Capacity()) + delta;
+    case 2: return in.SmallInt(-2, 40);
+    default: return static_cast<int>(b / 4);
+    }
+}
+
+char ByteOf(Bytes& in)
+{
+    static const char kBytes[] = {'\0', 'x', '\n', ' ', '\\', ',', '\xe9', '\x7f', '\x1f', '='};
+    std::uint8_t b = in.Next();
+    return b < 2 * sizeof kBytes ? kBytes[b % sizeof kBytes] : static_cast<char>(b);
+}
+
+// The members of the string that write by index or through its buffer.
+void MemberOp(State& s, Bytes& in, int op, int which)
+{
+    StrRef d = PickStr(s, in);
+    std::string& m = *d.model;
+    switch (which % 10) {
+    case 0: { // SetAt
+        int i = IndexNear(*d.impl, in);
+        char c = ByteOf(in);
+        // Inside the buffer the byte is stored; past the text a byte other
+        // than NUL extends it to end there, NULs between.
+        bool inside = i >= 0 && i < static_cast<long long>(d.impl->Capacity());
+        std::size_t at = static_cast<std::size_t>(i);
+        if (inside && at >= m.size() && c != '\0' && at >= kMaxText) break;
+        d.impl->SetAt(i, c);
+        if (inside && at < m.size()) {
+            m[at] = c;
+        } else if (inside && c != '\0') {
+            m.resize(at, '\0');
+            m += c;
+        }
+        break;
+    }
+    case 1: { // GetStrData, a text and its terminator written, CalcLen
+        std::uint32_t n = static_cast<std::uint32_t>(IndexNear(*d.impl, in)) % 64;
+        std::string lit = Literal(in);
+        if (lit.size() > n) lit.resize(n);
+        char* p = d.impl->GetStrData(n);
+        std::memcpy(p, lit.c_str(), lit.size() + 1);
+        d.impl->CalcLen();
+        m = lit;
+        break;
+    }
+    case 2: { // GetStrData, the text overwritten in place without a terminator, CalcLen
+        std::string lit = Literal(in);
+        if (lit.size() > m.size()) lit.resize(m.size());
+        std::uint32_t n = d.impl->Len() + in.Next() % 20;
+        char* p = d.impl->GetStrData(n);
+        std::memcpy(p, lit.data(), lit.size());
+        d.impl->CalcLen();
+        m.replace(0, lit.size(), lit);
+        m = CText(m);
+        break;
+    }
+    case 3: { // the whole buffer filled without a terminator: cut inside it
+        std::uint32_t n = in.Next() % 40;
+        if (d.impl->Capacity() > kMaxText) break;
+        char c = static_cast<char>('a' + in.Next() % 26);
+        char* p = d.impl->GetStrData(n);
+        std::memset(p, c, d.impl->Capacity());
+        d.impl->CalcLen();
+        m.assign(d.impl->Capacity() - 1, c);
+        break;
+    }
+    case 4: // CalcLen alone: the text up to its first NUL
+        d.impl->CalcLen();
+        m = CText(m);
+        break;
+    case 5: { // Left
+        int n = IndexNear(*d.impl, in);
+        d.impl->Left(n);
+        if (n < 0) n = 0;
+        if (static_cast<std::size_t>(n) < m.size()) m = CText(m.substr(0, static_cast<std::size_t>(n)));
+        break;
+    }
+    case 6: // TrimRight: trailing bytes below 32, NULs among them
+        d.impl->TrimRight();
+        while (!m.empty() && static_cast<unsigned char>(m.back()) < 32) m.pop_back();
+        break;
+    case 7: { // the number constructors and assignments
+        double v = NumberOf(in);
+        int n = static_cast<int>(in.Next()) * 1000 - 128000;
+        if (in.Next() & 1) n = in.SmallInt(-5, 5);
+        switch (in.Next() % 6) {
+        case 0: *d.impl = DGStr(n); m = std::to_string(n); break;
+        case 1: *d.impl = DGStr(v); m = NumberText(v); break;
+        case 2: *d.impl = DGStr(static_cast<float>(v)); m = NumberText(static_cast<float>(v)); break;
+        case 3: *d.impl = n; m = std::to_string(n); break;
+        case 4: *d.impl = v; m = NumberText(v); break;
+        default: *d.impl = static_cast<float>(v); m = NumberText(static_cast<float>(v)); break;
+        }
+        break;
+    }
+    case 8: { // GetAt below and at the length (inside the buffer: any byte, no fault)
+        int i = IndexNear(*d.impl, in);
+        int got = d.impl->GetAt(i);
+        if (i >= 0 && static_cast<std::size_t>(i) < m.size() && got != static_cast<signed char>(m[static_cast<std::size_t>(i)]))
+            Fail("GetAt", op);
+        if (i >= 0 && static_cast<std::size_t>(i) == m.size() && got != 0) Fail("GetAt at the length", op);
+        break;
+    }
+    default: { // AssignLowMem / Assign of a text read as a C string, maybe its own
+        StrRef a = PickStr(s, in);
+        std::string want = CText(*a.model);
+        if (in.Next() & 1) {
+            d.impl->AssignLowMem(a.impl->c_str());
+            if (d.impl->Capacity() != want.size() + 1) Fail("AssignLowMem capacity", op);
+        } else {
+            d.impl->Assign(a.impl->c_str());
+        }
+        m = want;
+        break;
+    }
+    }
+}
+
 void StringOp(State& s, Bytes& in, int op)
 {
     std::uint8_t code = in.Next();
+    if (code >= 216) {
+        MemberOp(s, in, op, code - 216);
+        return;
+    }
     switch (code % 18) {
     case 0: { // dst = literal
         StrRef d = PickStr(s, in);
@@ -511,7 +656,8 @@ void StringOp(State& s, Bytes& in, int op)
     case 8: { // SPLITSTR(text, array, separators)
         int a = in.Next() % kArrays;
         StrRef t = PickStr(s, in), sep = PickStr(s, in);
-        std::vector<std::string> want = ModelSplit(*t.model, *sep.model);
+        // The text and the separators are read up to their first NUL.
+        std::vector<std::string> want = ModelSplit(CText(*t.model), CText(*sep.model));
         int n = SPLITSTR(*t.impl, s.sarr[a], *sep.impl);
         if (n != static_cast<int>(want.size())) Fail("SPLITSTR count", op);
         Model<std::string>& m = s.msarr[a];
@@ -525,7 +671,8 @@ void StringOp(State& s, Bytes& in, int op)
         int start = in.SmallInt(-2, 24);
         int want = ModelInstr(*t.model, *f.model, start);
         if (INSTR(*t.impl, *f.impl, start) != want) Fail("INSTR", op);
-        if (INSTR(t.impl->c_str(), f.impl->c_str(), start) != want) Fail("INSTR of chars", op);
+        if (INSTR(t.impl->c_str(), f.impl->c_str(), start) != ModelInstr(CText(*t.model), CText(*f.model), start))
+            Fail("INSTR of chars", op);
         break;
     }
     case 10: { // dst = FORMAT$(width, decimals, value)
@@ -553,8 +700,10 @@ void StringOp(State& s, Bytes& in, int op)
     case 12: { // ReverseSlashes(dst)
         StrRef d = PickStr(s, in);
         ReverseSlashes(*d.impl);
-        for (char& c : *d.model)
+        for (char& c : *d.model) {
+            if (c == '\0') break; // up to the first NUL
             if (c == '\\') c = '/';
+        }
         break;
     }
     case 13:
@@ -584,10 +733,13 @@ void StringOp(State& s, Bytes& in, int op)
     }
     case 17: { // comparisons of two strings
         StrRef a = PickStr(s, in), b = PickStr(s, in);
-        int c = a.model->compare(*b.model);
+        // == of two strings compares lengths and every byte; the others
+        // compare the texts as C strings.
+        bool same = *a.model == *b.model;
+        int c = CText(*a.model).compare(CText(*b.model));
         const DGStr& x = *a.impl;
         const DGStr& y = *b.impl;
-        if ((x == y) != (c == 0) || (x != y) != (c != 0) || (x < y) != (c < 0) || (x > y) != (c > 0) ||
+        if ((x == y) != same || (x != y) != (c != 0) || (x < y) != (c < 0) || (x > y) != (c > 0) ||
             (x <= y) != (c <= 0) || (x >= y) != (c >= 0))
             Fail("comparison", op);
         break;
@@ -599,9 +751,13 @@ void StringOp(State& s, Bytes& in, int op)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // VALUES_TRACE=1 in the environment lists every operation's first bytes
+    // on standard error: the way to read a reproducer.
+    static const bool trace = std::getenv("VALUES_TRACE") != nullptr;
     Bytes in{data, size};
     State s;
     for (int op = 0; op < kMaxOps && !in.Empty(); ++op) {
+        if (trace) std::fprintf(stderr, "operation %d: kind %d, code %d\n", op, in.p[0], in.n > 1 ? in.p[1] : 0);
         std::uint8_t kind = in.Next();
         if (kind < 200)
             StringOp(s, in, op);

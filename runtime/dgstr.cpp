@@ -67,13 +67,16 @@ void DGStr::Alloc(std::uint32_t n)
         throw std::bad_alloc();
     std::uint32_t cap = (n & ~std::uint32_t(15)) + 16;
     char* p = new char[cap];
-    if (IsUnallocated(m_text)) {
-        p[0] = '\0';
-    } else {
-        std::memcpy(p, m_text, m_len);
-        p[m_len] = '\0';
+    std::uint32_t keep = 0;
+    if (!IsUnallocated(m_text)) {
+        keep = m_len;
+        std::memcpy(p, m_text, keep);
         delete[] m_text;
     }
+    // The new room reads as NULs: a caller that fills it from GetStrData
+    // and leaves out the terminator, or reads it with GetAt, never meets
+    // bytes that were not written.
+    std::memset(p + keep, 0, cap - keep);
     m_text = p;
     m_capacity = cap;
 }
@@ -178,7 +181,25 @@ void DGStr::SetAt(int i, char c)
 {
     if (i < 0 || static_cast<std::uint32_t>(i) >= m_capacity || IsUnallocated(m_text))
         return;
-    m_text[i] = c;
+    const std::uint32_t at = static_cast<std::uint32_t>(i);
+    // Inside the text, and any NUL (past the end it only stores a
+    // terminator a later CalcLen may find): stored as it is, the length
+    // kept.
+    if (at < m_len || c == '\0') {
+        m_text[at] = c;
+        return;
+    }
+    // A byte at or past the end would overwrite the terminator, and every
+    // reader of the text as a C string would run on past the buffer.
+    // Instead the text grows to end with that byte: the room between reads
+    // as NULs (as a buffer filled from GetStrData does before CalcLen), and
+    // the terminator follows it, in a grown buffer when the byte takes the
+    // last place.
+    Alloc(at + 1);
+    std::memset(m_text + m_len, 0, at - m_len);
+    m_text[at] = c;
+    m_text[at + 1] = '\0';
+    m_len = at + 1;
 }
 
 void DGStr::Left(int n)

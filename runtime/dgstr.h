@@ -50,7 +50,8 @@ public:
     void AssignLowMem(const char* s);
 
     // Makes room for n characters plus the terminator (capacity > n). Grows to
-    // the smallest multiple of 16 above n; never shrinks; keeps the text.
+    // the smallest multiple of 16 above n; never shrinks; keeps the text. The
+    // room of a new buffer after the text holds NULs.
     void Alloc(std::uint32_t n);
 
     std::uint32_t Len() const { return m_len; }
@@ -61,6 +62,9 @@ public:
     void CalcLen();
     // The byte at i as a signed char; 0 for an empty string or i outside the buffer.
     int GetAt(int i) const;
+    // Stores c at i inside the text. A byte other than NUL at or past the end
+    // (still inside the buffer) extends the text to end with it, the room
+    // between holding NULs; an index outside the buffer is ignored.
     void SetAt(int i, char c);
     // Cuts the text at position n (nothing happens at or past the end).
     void Left(int n);

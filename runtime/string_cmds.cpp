@@ -155,20 +155,19 @@ DGStr REPLACE_Str(DGStr text, const DGStr& find, const DGStr& replacement)
         at.push_back(static_cast<std::size_t>(m - t));
     if (at.empty())
         return text;
+    // The pieces are appended by their lengths, not measured again up to a
+    // NUL: a NUL in the text or the replacement is kept, as it is when the
+    // lengths are equal.
     const std::size_t outLen = len - at.size() * f + at.size() * r;
     DGStr out;
-    char* o = out.GetStrData(static_cast<std::uint32_t>(outLen));
+    out.Alloc(static_cast<std::uint32_t>(outLen));
     std::size_t from = 0;
     for (std::size_t m : at) {
-        std::memcpy(o, t + from, m - from);
-        o += m - from;
-        std::memcpy(o, rp, r);
-        o += r;
+        out.Append(t + from, static_cast<std::uint32_t>(m - from));
+        out.Append(rp, static_cast<std::uint32_t>(r));
         from = m + f;
     }
-    std::memcpy(o, t + from, len - from);
-    o[len - from] = '\0';
-    out.CalcLen();
+    out.Append(t + from, static_cast<std::uint32_t>(len - from));
     return out;
 }
 

@@ -301,6 +301,103 @@ TEST(DGStrAccess, TrimRightDropsTrailingControlCharactersOnly)
     }
 }
 
+// Every member that writes by index or through the buffer pointer, at
+// indices below, at and past the length and the capacity. Whatever it does,
+// the text must end at its length inside its own buffer and hold only bytes
+// that were written: a terminator stored over, or room never written, makes
+// every command that reads the text as a C string run past the heap block.
+struct WriteCase {
+    const char* what;
+    void (*op)(DGStr&);
+    std::string text;        // every byte up to the length
+    unsigned capacity;       // 0: any
+};
+
+void Fill(DGStr& s, const char* bytes, bool terminate)
+{
+    char* p = s.GetStrData(static_cast<std::uint32_t>(std::strlen(bytes)) + 4);
+    std::memcpy(p, bytes, std::strlen(bytes) + (terminate ? 1 : 0));
+    s.CalcLen();
+}
+
+const WriteCase kWrites[] = {
+    // SetAt
+    {"SetAt below the length", [](DGStr& s) { s = "abc"; s.SetAt(1, 'X'); }, "aXc", 16},
+    {"SetAt of a NUL below the length keeps the length",
+     [](DGStr& s) { s = "abc"; s.SetAt(1, '\0'); }, std::string("a\0c", 3), 16},
+    {"SetAt at the length", [](DGStr& s) { s = "abc"; s.SetAt(3, 'x'); }, "abcx", 16},
+    {"SetAt past the length: NULs between",
+     [](DGStr& s) { s = "abc"; s.SetAt(5, 'x'); }, std::string("abc\0\0x", 6), 16},
+    {"SetAt of a NUL at and past the length", [](DGStr& s) { s = "abc"; s.SetAt(3, '\0'); s.SetAt(9, '\0'); }, "abc", 16},
+    {"SetAt in the last byte of the buffer grows it",
+     [](DGStr& s) { s = "abc"; s.SetAt(15, 'x'); }, std::string("abc") + std::string(12, '\0') + "x", 32},
+    {"SetAt at the capacity", [](DGStr& s) { s = "abc"; s.SetAt(16, 'x'); }, "abc", 16},
+    {"SetAt at a negative index", [](DGStr& s) { s = "abc"; s.SetAt(-1, 'x'); }, "abc", 16},
+    {"SetAt on a string never allocated", [](DGStr& s) { s.SetAt(0, 'x'); }, "", 0},
+    {"SetAt at the length of an exact buffer",
+     [](DGStr& s) { s.AssignLowMem("abc"); s.SetAt(3, 'x'); }, "abcx", 16},
+    {"SetAt after Left: the cut bytes stay cut",
+     [](DGStr& s) { s = "abcdef"; s.Left(2); s.SetAt(2, 'X'); }, "abX", 16},
+    {"SetAt on a number's text", [](DGStr& s) { s = DGStr(12345); s.SetAt(5, '6'); }, "123456", 80},
+    // GetStrData, then SetAt or the pointer, then CalcLen
+    {"room filled by SetAt in order, then CalcLen", [](DGStr& s) {
+         s.GetStrData(5);
+         s.SetAt(0, 'a'); s.SetAt(1, 'b'); s.SetAt(2, 'c'); s.SetAt(3, '\0');
+         s.CalcLen();
+     }, "abc", 16},
+    {"room filled by SetAt out of order, then CalcLen", [](DGStr& s) {
+         s.GetStrData(5);
+         s.SetAt(2, 'c'); s.SetAt(0, 'a'); s.SetAt(1, 'b');
+         s.CalcLen();
+     }, "abc", 16},
+    {"room filled with its terminator", [](DGStr& s) { Fill(s, "abc", true); }, "abc", 16},
+    {"new room filled without a terminator", [](DGStr& s) { Fill(s, "abc", false); }, "abc", 16},
+    {"grown room keeps the text and its end", [](DGStr& s) { s = "hello"; s.GetStrData(40); s.CalcLen(); }, "hello", 48},
+    {"text overwritten in place without a terminator",
+     [](DGStr& s) { s = "abcdef"; std::memcpy(s.GetStrData(3), "XY", 2); s.CalcLen(); }, "XYcdef", 16},
+    {"whole buffer filled without a terminator", [](DGStr& s) {
+         std::memset(s.GetStrData(15), 'z', 16);
+         s.CalcLen();
+     }, std::string(15, 'z'), 16},
+    // Left
+    {"Left below the length", [](DGStr& s) { s = "abcdef"; s.Left(2); }, "ab", 16},
+    {"Left at the length and past the capacity", [](DGStr& s) { s = "abcdef"; s.Left(6); s.Left(100); }, "abcdef", 16},
+    {"Left at a negative count", [](DGStr& s) { s = "abcdef"; s.Left(-3); }, "", 16},
+    {"Left on a string never allocated", [](DGStr& s) { s.Left(5); }, "", 0},
+    // TrimRight
+    {"TrimRight drops the NULs stored between",
+     [](DGStr& s) { s = "abc"; s.SetAt(5, '\n'); s.TrimRight(); }, "abc", 16},
+    // number constructors and assignments
+    {"int at its low end", [](DGStr& s) { s = DGStr(-2147483647 - 1); }, "-2147483648", 80},
+    {"double of many digits", [](DGStr& s) { s = DGStr(-1.7976931348623157e308); }, "-1.797693135e+308", 80},
+    {"float widened", [](DGStr& s) { s = DGStr(0.1f); }, ".1000000015", 80},
+    {"number into a short buffer", [](DGStr& s) { s = "ab"; s = 4.9406564584124654e-324; }, "4.940656458e-324", 80},
+};
+
+TEST(DGStrAccess, EveryWriteKeepsTheTextEndedInsideItsBuffer)
+{
+    for (const WriteCase& c : kWrites) {
+        DGStr s;
+        c.op(s);
+        EXPECT_EQ(s.Len(), c.text.size()) << c.what;
+        if (c.capacity) {
+            EXPECT_EQ(s.Capacity(), c.capacity) << c.what;
+        }
+        if (s.Capacity() == 0) {
+            EXPECT_EQ(DGSTR_NULL[0], '\0') << c.what;
+            continue;
+        }
+        EXPECT_LT(s.Len(), s.Capacity()) << c.what;
+        EXPECT_EQ(std::string(s.c_str(), s.Len()), c.text) << c.what;
+        EXPECT_EQ(s.c_str()[s.Len()], '\0') << c.what << ": the terminator";
+        // What every C-string reader of the text does.
+        EXPECT_EQ(std::strlen(s.c_str()), std::strlen(c.text.c_str())) << c.what;
+        // A copy carries every byte.
+        DGStr copy(s);
+        EXPECT_EQ(std::string(copy.c_str(), copy.Len()), c.text) << c.what;
+    }
+}
+
 TEST(DGStrAccess, StrDataThenCalcLen)
 {
     DGStr s;

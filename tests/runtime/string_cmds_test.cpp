@@ -92,20 +92,30 @@ TEST(StringInstr, OneRuleForEveryOverload)
     }
 }
 
+// A text of any bytes, NULs included.
+DGStr B(const std::string& s)
+{
+    DGStr r("");
+    r.Append(s.data(), static_cast<std::uint32_t>(s.size()));
+    return r;
+}
+
 TEST(StringReplace, EveryOccurrenceOnceLeftToRight)
 {
+    using namespace std::string_literals;
     struct {
-        const char *text, *find, *repl, *want;
+        std::string text, find, repl, want;
     } cases[] = {
         {"aaa", "a", "aa", "aaaaaa"},   {"abab", "ab", "", ""},       {"a.b.c", ".", "::", "a::b::c"},
         {"abc", "x", "y", "abc"},       {"hello", "l", "L", "heLLo"}, {"aaaa", "aa", "b", "bb"},
         {"aaa", "aa", "b", "ba"},       {"", "a", "b", ""},           {"xabcx", "abc", "abc", "xabcx"},
         {"abc", "", "zz", "abc"},       {"ab", "ab", "xyz", "xyz"},   {"aXbXc", "X", "XX", "aXXbXXc"},
+        // a NUL in the text or the replacement is kept, whatever the lengths
+        {"a\0bc"s, "b", "XX", "a\0XXc"s}, {"a\0bc"s, "b", "Y", "a\0Yc"s}, {"abc", "b", "\0\0"s, "a\0\0c"s},
     };
     for (const auto& c : cases) {
-        DGStr r = REPLACE_Str(S(c.text), S(c.find), S(c.repl));
-        EXPECT_STREQ(r.c_str(), c.want) << c.text << " / " << c.find << " / " << c.repl;
-        EXPECT_EQ(r.Len(), std::strlen(c.want));
+        DGStr r = REPLACE_Str(B(c.text), B(c.find), B(c.repl));
+        EXPECT_EQ(std::string(r.c_str(), r.Len()), c.want) << c.text << " / " << c.find << " / " << c.repl;
     }
     DGStr src = S("keep");
     REPLACE_Str(src, S("e"), S("E"));
