@@ -16,15 +16,13 @@ const char kEmpty[1] = {0};
 
 double TextToNumber(const char* s) { return std::strtod(s, nullptr); }
 
-int TextToNatural(const char* s) { return TextToInteger(s); }
-
 bool IsUnallocated(const char* p) { return p == DGSTR_NULL || p == nullptr; }
 } // namespace
 
 const char* const DGSTR_NULL = kEmpty;
 
 double CGStr::Number() const { return TextToNumber(m_str); }
-int CGStr::Natural() const { return TextToNatural(m_str); }
+int CGStr::Natural() const { return TextToInteger(m_str); }
 
 DGStr::DGStr() : m_text(const_cast<char*>(DGSTR_NULL)), m_capacity(0), m_len(0) {}
 
@@ -235,7 +233,7 @@ int DGStr::Compare(const double& d) const
 }
 
 double DGStr::Number() const { return TextToNumber(c_str()); }
-int DGStr::Natural() const { return TextToNatural(c_str()); }
+int DGStr::Natural() const { return TextToInteger(c_str()); }
 
 DGStr& DGStr::Append(const char* s, std::uint32_t n)
 {

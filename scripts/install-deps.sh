@@ -52,10 +52,6 @@ install_missing "${packages[@]}"
 # install beside the 64-bit packages; its development packages cannot (they
 # would replace the 64-bit ones), so their files are unpacked into a sysroot
 # folder of the checkout that cmake/i386-linux.cmake points the build at.
-# VELTRIC_NO_I386=1 skips this part.
-if [ "${VELTRIC_NO_I386:-0}" = 1 ]; then
-  exit 0
-fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 sysroot=$root/.i386-sysroot
 
