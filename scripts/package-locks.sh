@@ -23,7 +23,7 @@ package_lock_holders() {
     read -r major minor inode < <(stat -L -c '%Hd %Ld %i' "$f")
     keys+=$(printf ' %02x:%02x:%s' "$major" "$minor" "$inode")
   done
-  [ -n "$keys" ] || return 0
+  [ -n "$keys" ] && [ -r /proc/locks ] || return 0
   local pid
   # A line with "->" is a process waiting for the lock, not holding it.
   awk -v keys="$keys" 'BEGIN { n = split(keys, k, " "); for (i = 1; i <= n; ++i) want[k[i]] = 1 }
