@@ -10,7 +10,10 @@
 #
 # Environment: FUZZ_BUILD (default build-fuzz), FUZZ_LONG_OUT (default
 # build-fuzz/long/TARGET-<time>), FUZZ_RSS_MB (default 2048 per worker),
-# FUZZ_TIMEOUT (seconds per input, default 300).
+# FUZZ_TIMEOUT (seconds per input, default 300), FUZZ_BUSY_LOOPS (default 0:
+# that many shell loops that only spin run beside the workers for the whole
+# run, to check that a loaded machine gives no finding; "commands 4 15" with
+# FUZZ_BUSY_LOOPS=4 fills the 8 cores of the project's machines).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -68,12 +71,24 @@ export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 
 deadline=$(($(date +%s) + minutes * 60))
 pids=()
+busy=()
+stop_busy() {
+  for p in "${busy[@]}"; do kill -TERM "$p" 2>/dev/null || true; done
+  busy=()
+}
 stop() {
   # Each worker leads its own process group (setsid): stop the group, so its
   # X server and fuzzer go with it.
   for p in "${pids[@]}"; do kill -TERM -- "-$p" 2>/dev/null || true; done
+  stop_busy
 }
 trap 'stop; exit 130' INT TERM
+
+for ((i = 0; i < ${FUZZ_BUSY_LOOPS:-0}; ++i)); do
+  bash -c 'while :; do :; done' &
+  busy+=($!)
+done
+[ ${#busy[@]} -eq 0 ] || echo "beside ${#busy[@]} busy loops"
 
 echo "fuzz_$target: $workers workers x $minutes min, corpus $out/corpus"
 for ((w = 1; w <= workers; ++w)); do
@@ -96,6 +111,7 @@ for ((w = 1; w <= workers; ++w)); do
   done
 done
 for p in "${pids[@]}"; do wait "$p" || true; done
+stop_busy
 trap - INT TERM
 
 # ---- summary ------------------------------------------------------------------
@@ -130,7 +146,9 @@ else
     echo "  $f"
     # The first report line of the run that wrote it says what it was.
     log=$(grep -l -F "$f" "$out"/worker-*/run-*.log 2>/dev/null | head -n 1 || true)
-    [ -n "$log" ] && grep -a -m 1 -E '^==[0-9]+==ERROR|^SUMMARY|runtime error|fuzzer:|deadly signal|ERROR: libFuzzer' "$log" | sed 's/^/    /'
+    # A step the command target's watchdog stopped is named on the line
+    # before its crash report.
+    [ -n "$log" ] && grep -a -m 1 -E 'has used [0-9]+ ms of processor time|has not ended after|^==[0-9]+==ERROR|^SUMMARY|runtime error|fuzzer:|deadly signal|ERROR: libFuzzer' "$log" | sed 's/^/    /'
   done
 fi
 echo "merge into the committed corpus: $exe -merge=1 -use_counters=0 $root/fuzz/corpus/$target $out/corpus"

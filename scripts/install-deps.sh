@@ -1,7 +1,26 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the media scripts need.
-# Only what is missing is installed; apt-get update runs at most once.
+# Only what is missing is installed; apt-get update runs at most once. While
+# another package run holds the package locks it waits for them (see
+# package-locks.sh).
+#
+# --emulate-i386: run 32-bit x86 programs through qemu-i386 even where the
+# kernel runs them itself, so that the 32-bit suite can be tried at the
+# emulator's speed on any machine. The kernel keeps the registration until it
+# restarts; `echo -1 | sudo tee /proc/sys/fs/binfmt_misc/qemu-i386` removes
+# it at once.
 set -euo pipefail
+
+emulate_i386=0
+for arg in "$@"; do
+  case $arg in
+    --emulate-i386) emulate_i386=1 ;;
+    *) echo "usage: $0 [--emulate-i386]" >&2; exit 2 ;;
+  esac
+done
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/package-locks.sh"
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -21,7 +40,7 @@ export DEBIAN_FRONTEND=noninteractive
 updated=0
 apt_update() {
   if [ "$updated" -eq 0 ]; then
-    "${sudo_cmd[@]}" apt-get update -qq
+    package_run "${sudo_cmd[@]}" apt-get update -qq
     updated=1
   fi
 }
@@ -42,7 +61,10 @@ install_missing() {
   if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     apt_update
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # apt-get waits for dpkg's locks itself, a minute at a time; package_run
+    # starts it again while its own wait has time left.
+    package_run "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+      -o DPkg::Lock::Timeout=60 "${missing[@]}"
   fi
 }
 
@@ -52,12 +74,11 @@ install_missing "${packages[@]}"
 # install beside the 64-bit packages; its development packages cannot (they
 # would replace the 64-bit ones), so their files are unpacked into a sysroot
 # folder of the checkout that cmake/i386-linux.cmake points the build at.
-root=$(cd "$(dirname "$0")/.." && pwd)
 sysroot=$root/.i386-sysroot
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "Adding the i386 architecture to dpkg"
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  package_run "${sudo_cmd[@]}" dpkg --add-architecture i386
   updated=0
 fi
 i386_runtime=(
@@ -83,7 +104,7 @@ if [ "$(cat "$sysroot/.stamp" 2>/dev/null)" != "$stamp_text" ]; then
   rm -rf "$sysroot"
   mkdir -p "$sysroot/debs"
   chmod 0777 "$sysroot/debs"   # apt downloads as its own unprivileged user
-  (cd "$sysroot/debs" && apt-get download -qq "${i386_dev[@]/%/:i386}" "${i386_dev_all[@]}")
+  (cd "$sysroot/debs" && package_run apt-get download -qq "${i386_dev[@]/%/:i386}" "${i386_dev_all[@]}")
   for deb in "$sysroot"/debs/*.deb; do
     dpkg-deb -x "$deb" "$sysroot"
   done
@@ -101,12 +122,15 @@ fi
 
 # A kernel without 32-bit emulation runs 32-bit programs through qemu-user,
 # registered with binfmt_misc so that programs started by other programs
-# (tests, the build's packer) run as well.
+# (tests, the build's packer) run as well. The kernel tries a binfmt_misc
+# entry before its own loader of 32-bit programs, so --emulate-i386
+# registers it on a kernel that runs them itself too.
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 printf 'int main(void) { return 0; }\n' > "$probe/p.c"
 gcc -m32 "$probe/p.c" -o "$probe/p32"
-if ! "$probe/p32" 2>/dev/null; then
+if [ "$emulate_i386" -eq 1 ] || ! "$probe/p32" 2>/dev/null; then
+  [ "$emulate_i386" -eq 0 ] || echo "32-bit x86 programs are to run through qemu-i386 (--emulate-i386)"
   install_missing qemu-user
   if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
     echo "Mounting binfmt_misc"
