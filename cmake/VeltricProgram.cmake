@@ -66,6 +66,8 @@ function(add_veltric_program name)
   endif()
   target_link_libraries(${name} PRIVATE veltric_all veltric_warnings)
   veltric_sanitizer_support(${name})
+  # Listed for the test that reads which shared libraries each program needs.
+  set_property(GLOBAL APPEND PROPERTY VELTRIC_PROGRAMS ${name})
   if(ARG_MEDIA)
     _veltric_program_media(${name} ${ARG_MEDIA})
   endif()
