@@ -13,9 +13,11 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -151,12 +153,35 @@ int CellsShowingGlyphs(const Picture& shot, const FontGlyphs& font, int* lineTop
 // seconds; every wait returns as soon as the answer is there.
 constexpr int kAnswerSeconds = 30;
 
-// One run of the demo as a child process.
+// One run of the demo as a child process. Its standard output is a
+// terminal of the test's, which a second child (cat) copies into
+// stdout.txt: a program writes to a terminal line by line, while to a file
+// it writes only once a buffer of some kilobytes has filled, which at the
+// emulator's frame rate takes many seconds. So a line is there to see as
+// soon as the demo has printed it, however few frames it runs in a second.
+// The copier is a process, not a thread: the test forks for every shell
+// command, and under the 32-bit emulator a fork beside a running thread
+// can leave the child hung before it starts the command.
 class DemoRun {
 public:
     DemoRun(const std::string& exe, const std::string& dir, const std::vector<std::string>& env = {})
         : m_dir(dir), m_out(dir + "/stdout.txt"), m_audio(dir + "/audio.raw")
     {
+        int master = -1;
+        int terminal = OpenTerminal(master);
+        if (terminal < 0) return;
+        m_copier = fork();
+        if (m_copier == 0) {
+            int out = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int null = open("/dev/null", O_WRONLY);
+            if (out < 0 || null < 0 || dup2(master, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0 ||
+                dup2(null, STDERR_FILENO) < 0)
+                _exit(126);
+            close(terminal);
+            execl("/bin/cat", "cat", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(master);
         m_pid = fork();
         if (m_pid == 0) {
             if (chdir(dir.c_str()) != 0) _exit(126);
@@ -164,11 +189,13 @@ public:
             setenv("SDL_DISKAUDIOFILE", m_audio.c_str(), 1);
             setenv("SDL_DISKAUDIODELAY", "90", 1);
             for (const std::string& e : env) putenv(strdup(e.c_str()));
-            if (!freopen(m_out.c_str(), "w", stdout) || !freopen((dir + "/stderr.txt").c_str(), "w", stderr))
+            if (dup2(terminal, STDOUT_FILENO) < 0 || !freopen((dir + "/stderr.txt").c_str(), "w", stderr))
                 _exit(126);
+            close(terminal);
             execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
+        close(terminal);
     }
     ~DemoRun()
     {
@@ -176,6 +203,7 @@ public:
             kill(m_pid, SIGKILL);
             waitpid(m_pid, nullptr, 0);
         }
+        FinishOutput();
     }
 
     // Waits (bounded) until the output holds the line.
@@ -239,11 +267,13 @@ public:
     // then its exit status, or -1 when a signal ended it.
     bool Exited(int seconds)
     {
+        if (m_pid <= 0) return false; // it never started
         for (int i = 0; !m_done && i <= seconds * 20; ++i) {
             int st = 0;
             if (waitpid(m_pid, &st, WNOHANG) == m_pid) {
                 m_done = true;
                 m_status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+                FinishOutput();
                 break;
             }
             if (seconds > 0) usleep(50000);
@@ -272,7 +302,39 @@ private:
         return cond();
     }
 
+    // A new terminal in raw mode (no "\r" added to line ends): its slave
+    // end for the demo's output, its master end in `master` for the copier.
+    static int OpenTerminal(int& master)
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return -1;
+        int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+        termios mode;
+        if (slave < 0 || tcgetattr(slave, &mode) != 0) return -1;
+        cfmakeraw(&mode);
+        if (tcsetattr(slave, TCSANOW, &mode) != 0) return -1;
+        return slave;
+    }
+
+    // Once the demo has ended: the copier ends as soon as it has read what
+    // the demo wrote (a read then fails, as the terminal has no writer
+    // left), so everything is in the file. One that still runs after that
+    // (a process the demo started keeps the terminal) is ended.
+    void FinishOutput()
+    {
+        if (m_copier <= 0) return;
+        bool ended = false;
+        for (int i = 0; !ended && i <= kAnswerSeconds * 20; ++i)
+            if (!(ended = waitpid(m_copier, nullptr, WNOHANG) == m_copier)) usleep(50000);
+        if (!ended) {
+            kill(m_copier, SIGKILL);
+            waitpid(m_copier, nullptr, 0);
+        }
+        m_copier = -1;
+    }
+
     std::string m_dir, m_out, m_audio, m_window;
+    pid_t m_copier = -1;
     pid_t m_pid = -1;
     bool m_done = false;
     int m_status = -1;
