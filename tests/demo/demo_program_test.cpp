@@ -169,7 +169,10 @@ public:
     {
         int master = -1;
         int terminal = OpenTerminal(master);
-        if (terminal < 0) return;
+        if (terminal < 0) {
+            if (master >= 0) close(master);
+            return; // never started: every wait fails
+        }
         m_copier = fork();
         if (m_copier == 0) {
             int out = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -310,10 +313,12 @@ private:
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return -1;
         int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
         termios mode;
-        if (slave < 0 || tcgetattr(slave, &mode) != 0) return -1;
-        cfmakeraw(&mode);
-        if (tcsetattr(slave, TCSANOW, &mode) != 0) return -1;
-        return slave;
+        if (slave >= 0 && tcgetattr(slave, &mode) == 0) {
+            cfmakeraw(&mode);
+            if (tcsetattr(slave, TCSANOW, &mode) == 0) return slave;
+        }
+        if (slave >= 0) close(slave);
+        return -1;
     }
 
     // Once the demo has ended: the copier ends as soon as it has read what
