@@ -219,16 +219,19 @@ public:
         }, seconds);
     }
 
-    // Waits (bounded) until the demo has printed `frames` position lines
-    // (one a frame) after start-up.
+    // Waits until the demo has printed `frames` position lines (one a frame)
+    // after start-up. A demo that runs slowly (under the emulator beside busy
+    // loops it may draw three frames a second) is waited for as long as it
+    // keeps drawing; the wait fails once no new frame has come for `seconds`.
     bool WaitForFrames(int frames, int seconds = kAnswerSeconds)
     {
-        return WaitFor([&] {
-            std::vector<std::string> out = Lines(Slurp(m_out));
-            size_t i = 0;
-            while (i < out.size() && out[i].find("Init Finalized") == std::string::npos) ++i;
-            return i < out.size() && out.size() - i - 1 >= static_cast<size_t>(frames);
-        }, seconds);
+        const size_t want = static_cast<size_t>(frames);
+        size_t seen = 0, now = 0;
+        for (;;) {
+            if (!WaitFor([&] { return (now = FramesPrinted()) >= want || now > seen; }, seconds)) return false;
+            if (now >= want) return true;
+            seen = now;
+        }
     }
 
     // Waits (bounded) until the audio driver has written something.
@@ -285,6 +288,15 @@ public:
     }
 
     std::vector<std::string> Output() const { return Lines(Slurp(m_out)); }
+
+    // The lines printed after start-up: one per frame.
+    size_t FramesPrinted() const
+    {
+        std::vector<std::string> out = Output();
+        size_t i = 0;
+        while (i < out.size() && out[i].find("Init Finalized") == std::string::npos) ++i;
+        return i < out.size() ? out.size() - i - 1 : 0;
+    }
     // What the run printed, for failure messages.
     std::string Dump() const
     {
@@ -490,6 +502,8 @@ TEST_F(DemoProgram, WithoutItsMusicItRunsSilent)
 {
     DemoRun run(Install({"smalfont.png"}), m_dir);
     ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    // The first frame comes after the demo has started its music.
+    ASSERT_TRUE(run.WaitForFrames(1)) << run.Dump();
     ASSERT_TRUE(run.WaitForAudio()) << run.Dump();
     run.HoldKeys("Escape");
     ExpectCleanEnd(run);
@@ -505,13 +519,14 @@ TEST_F(DemoProgram, BrokenMusicIsReportedAndItRunsSilent)
     std::ofstream(m_dir + "/Dusk_Run.mp3") << "not music at all\n";
     DemoRun run(exe, m_dir);
     ASSERT_TRUE(run.WaitForLine("Init Finalized")) << run.Dump();
+    ASSERT_TRUE(run.WaitForFrames(1)) << run.Dump();
     ASSERT_TRUE(run.WaitForAudio()) << run.Dump();
     run.HoldKeys("Escape");
     ExpectCleanEnd(run);
     std::vector<std::string> out = run.Output();
     size_t i = 0;
     while (i < out.size() && out[i] != "PLAYMUSIC:") ++i;
-    ASSERT_LT(i + 1, out.size()) << "PLAYMUSIC: and the mixer's error";
+    ASSERT_LT(i + 1, out.size()) << "PLAYMUSIC: and the mixer's error\n" << run.Dump();
     EXPECT_FALSE(out[i + 1].empty());
     EXPECT_EQ(PeakOf(run.Audio()), 0);
 }
