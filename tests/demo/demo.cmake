@@ -1,7 +1,7 @@
 veltric_gtest(demo_lib_test LABELS unit SOURCES ${CMAKE_CURRENT_LIST_DIR}/demo_lib_test.cpp LIBS veltric_demo)
 
 veltric_gtest(demo_program_test LABELS program SOURCES ${CMAKE_CURRENT_LIST_DIR}/demo_program_test.cpp
-  RESOURCE_LOCK x_input TIMEOUT 300)
+  RESOURCE_LOCK x_input TIMEOUT 600)
 target_compile_definitions(demo_program_test PRIVATE
   DEMO_EXE="$<TARGET_FILE:DriftingRaysIV-linux>"
   PACKED_EXE="${CMAKE_BINARY_DIR}/demo/packed/DriftingRaysIV-linux"
