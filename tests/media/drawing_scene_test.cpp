@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine3d/projection.h"
 #include "media/commands2d.h"
 #include "media/drawing.h"
 #include "media/gl_extensions.h"
@@ -275,8 +276,17 @@ TEST_F(DrawingScene, EveryCommandLeavesThe2DStateForTheNext)
     };
     for (const Case& c : cases) {
         for (int twice = 0; twice < 2; ++twice) c.draw();
-        ExpectThe2DState(c.name);
         EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D) != 0, c.textured) << c.name;
+        // What the next polygon, text or 3D object meets once it has
+        // selected its texture.
+        R->SetTexture3D(R->m_texFirst, -1, 0, nullptr);
+        ExpectThe2DState(c.name);
+        // The projection as the unprojecting commands read it.
+        c.draw();
+        float wx = 0, wy = 0, wz = 0;
+        ASSERT_EQ(RTglu_Project(10, 20, 0, &wx, &wy, &wz), 1) << c.name;
+        EXPECT_NEAR(wx, 10.0f, 1e-3) << c.name;
+        EXPECT_NEAR(wy, 20.0f, 1e-3) << c.name; // rows from the top
         R->Make2DViewport(0, 0, 0, 0); // the frame's reset
         for (int n : {kFull, kTiles})
             for (GLenum w : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})

@@ -1,0 +1,26 @@
+#pragma once
+// Clip coordinates of 2D vertices worked out on the CPU exactly as the GL's
+// vertex stage works them out, so that a run of 2D draws can be sent with
+// both GL matrices at the identity (the GL then passes the coordinates
+// through unchanged) instead of changing a matrix around every sprite or
+// line: each matrix change ends the GL's batch of immediate-mode primitives,
+// while the rasterizer still meets the very same numbers.
+namespace __VELTRIC__ {
+
+// True when the GL is in a state whose vertex transform ClipOf repeats:
+// model-view matrix the identity and current, a projection that keeps x and
+// y apart with w = 1, no shader program, no lighting and no generated
+// texture coordinates (both read the untransformed vertex). The projection
+// goes to `projection`.
+bool Plain2DState(float projection[16]);
+
+// True when both matrices are the identity, the model-view matrix is
+// current and nothing of the above reads the vertex.
+bool IdentityState();
+
+// The clip coordinates x, y, z of the vertex (x, y, 0, 1) under the matrix
+// m (projection times model-view), rounded as the GL rounds them: per row
+// the x product, plus the y product, plus the w column.
+void ClipOf(const float m[16], float x, float y, float out[3]);
+
+} // namespace __VELTRIC__
