@@ -171,6 +171,28 @@ void BM_PRINT(benchmark::State& s)
     const DGStr two("Ab");
     Frames(s, "PRINT two letters", kCalls, [&two](int, int x, int y) { PRINT(two, x, y); });
 }
+// Commands in turn, as a game's frame mixes them: sprites with lines, and
+// sprites with text (text is drawn through the GL's matrices, so it ends a
+// run of sprites).
+void BM_ROTOSPRITE_and_DRAWLINE(benchmark::State& s)
+{
+    Frames(s, "ROTOSPRITE, DRAWLINE in turn", kCalls, [](int i, int x, int y) {
+        if (i & 1)
+            DRAWLINE(x, y, x + 16, y + 9, 0x00FF80);
+        else
+            ROTOSPRITE(kSprite, x, y, (i % 360) * 1.0);
+    });
+}
+void BM_DRAWSPRITE_and_PRINT(benchmark::State& s)
+{
+    const DGStr two("Ab");
+    Frames(s, "DRAWSPRITE, PRINT in turn", kCalls, [&two](int i, int x, int y) {
+        if (i & 1)
+            PRINT(two, x, y);
+        else
+            DRAWSPRITE(kSprite, x, y);
+    });
+}
 void BM_ROTOSPRITE_4x4_100k(benchmark::State& s)
 {
     Frames(s, "ROTOSPRITE 4x4, 100k a frame", 100000, [](int i, int x, int y) { ROTOSPRITE(kSmall, x, y, (i % 360) * 1.0); });
@@ -206,6 +228,8 @@ COMMAND_BENCH(BM_DRAWLINE);
 COMMAND_BENCH(BM_DRAWRECT);
 COMMAND_BENCH(BM_SETPIXEL);
 COMMAND_BENCH(BM_PRINT);
+COMMAND_BENCH(BM_ROTOSPRITE_and_DRAWLINE);
+COMMAND_BENCH(BM_DRAWSPRITE_and_PRINT);
 COMMAND_BENCH(BM_PlainQuads_4x4_100k);
 COMMAND_BENCH(BM_ROTOSPRITE_4x4_100k);
 

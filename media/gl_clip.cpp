@@ -60,6 +60,24 @@ bool IdentityState()
     return PlainPipeline();
 }
 
+void GLMatrixProduct(const float a[16], const float b[16], float out[16])
+{
+    float r[16];
+    for (int c = 0; c < 4; ++c)
+        for (int row = 0; row < 4; ++row) {
+#if defined(__i386__)
+            long double s = static_cast<long double>(a[row]) * b[4 * c];
+            for (int k = 1; k < 4; ++k) s += static_cast<long double>(a[4 * k + row]) * b[4 * c + k];
+            r[4 * c + row] = static_cast<float>(s);
+#else
+            float s = a[row] * b[4 * c];
+            for (int k = 1; k < 4; ++k) s += a[4 * k + row] * b[4 * c + k];
+            r[4 * c + row] = s;
+#endif
+        }
+    for (int i = 0; i < 16; ++i) out[i] = r[i];
+}
+
 void ClipOf(const float m[16], float x, float y, float out[3])
 {
     for (int r = 0; r < 3; ++r) {

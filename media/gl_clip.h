@@ -18,6 +18,12 @@ bool Plain2DState(float projection[16]);
 // current and nothing of the above reads the vertex.
 bool IdentityState();
 
+// out = a x b as the GL library forms the product of its projection and
+// model-view matrices. The 64-bit library rounds every product and sum to
+// single precision; the 32-bit one sums each element in the x87 unit's
+// wider registers and rounds it once, when it is stored.
+void GLMatrixProduct(const float a[16], const float b[16], float out[16]);
+
 // The clip coordinates x, y, z of the vertex (x, y, 0, 1) under the matrix
 // m (projection times model-view), rounded as the GL rounds them: per row
 // the x product, plus the y product, plus the w column.

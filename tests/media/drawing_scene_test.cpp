@@ -189,7 +189,15 @@ TEST_F(DrawingScene, PixelsAreThoseTheDrawingCodeHasAlwaysMade)
     }
     std::vector<unsigned char> px;
     const std::uint64_t h = WindowHash(&px);
+    // Each build against the picture it has always drawn. The two differ in
+    // 65 pixels of nearest-filtered turned and stretched sprites and in a few
+    // bilinear ones by 1: the 32-bit GL library interpolates texture
+    // coordinates with other roundings.
+#if defined(__i386__)
+    constexpr std::uint64_t kExpected = 0x7b3ff6c9c5e5947cull;
+#else
     constexpr std::uint64_t kExpected = 0x52a607948043ed52ull;
+#endif
     if (h != kExpected) SavePpm(px, "/tmp/veltric_drawing_scene.ppm");
     EXPECT_EQ(h, kExpected) << std::hex << "got 0x" << h << " (picture in /tmp/veltric_drawing_scene.ppm)";
 }
