@@ -7,6 +7,7 @@
 // matrices, colour and tests are those of the 2D state.
 #include "gl_window.h"
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "media/commands2d.h"
 #include "media/drawing.h"
 #include "media/gl_extensions.h"
+#include "media/gl_matrix.h"
 
 using namespace gltest;
 using fixtures::Grid;
@@ -337,4 +339,111 @@ TEST_F(DrawingScene, PolygonsStillRepeatTheTextureAfterClampedSprites)
         for (GLenum w : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})
             EXPECT_EQ(Wrap(R->m_sprites[kFull].texture, w), GL_REPEAT) << c.name << ", then SetTexture3D";
     }
+}
+
+namespace {
+
+// A fixed sequence of numbers in [0, 1).
+struct Numbers {
+    std::uint32_t state = 12345;
+    float Next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f;
+    }
+};
+
+} // namespace
+
+// The sprites and lines of a run are sent already transformed; the GL moving
+// and turning them through its own matrices, as the drawing code used to
+// have it do, must give the same pixels for any position, angle and scale.
+TEST_F(DrawingScene, RunsLandWhereTheGLsOwnMatricesPutTheDraws)
+{
+    const SpriteRecord& s = R->m_sprites[kOdd];
+    for (bool smooth : {false, true}) {
+        R->SetSmoothShading(smooth);
+        struct Turn {
+            int x, y;
+            float angle, scale;
+        };
+        std::vector<Turn> turns;
+        Numbers n;
+        for (int i = 0; i < 400; ++i)
+            turns.push_back({static_cast<int>(n.Next() * (W + 40)) - 20, static_cast<int>(n.Next() * (H + 40)) - 20,
+                             (n.Next() - 0.5f) * 1440.0f, 0.2f + n.Next() * 3.0f});
+        Clear(Rgb{0, 0, 0});
+        for (const Turn& t : turns) R->RotoSprite(kOdd, t.x, t.y, t.angle, t.scale);
+        const std::uint64_t run = WindowHash();
+
+        Clear(Rgb{0, 0, 0});
+        R->RotoSprite(kOdd, -100, -100, 0, 1); // binds, filters and clamps the texture
+        R->EndDrawingRun();
+        for (const Turn& t : turns) {
+            const float hx = s.imgWidth * t.scale * 0.5f, hy = s.imgHeight * t.scale * 0.5f;
+            const float smin = 0.5f / s.texWidth, smax = (s.imgWidth - 0.5f) / s.texWidth;
+            const float tmin = 0.5f / s.texHeight, tmax = (s.imgHeight - 0.5f) / s.texHeight;
+            glPushMatrix();
+            GlTranslate(static_cast<float>(double(t.x) + (s.imgWidth >> 1)),
+                        static_cast<float>(double(t.y) + (s.imgHeight >> 1)), 0.0f);
+            GlRotateClockwise(t.angle);
+            glBegin(GL_TRIANGLE_FAN);
+            glTexCoord2f(smin, tmin);
+            glVertex2f(-hx, hy);
+            glTexCoord2f(smax, tmin);
+            glVertex2f(hx, hy);
+            glTexCoord2f(smax, tmax);
+            glVertex2f(hx, -hy);
+            glTexCoord2f(smin, tmax);
+            glVertex2f(-hx, -hy);
+            glEnd();
+            glPopMatrix();
+        }
+        EXPECT_EQ(run, WindowHash()) << (smooth ? "bilinear" : "nearest");
+    }
+
+    // Lines blended, so that a pixel lit twice shows.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    R->m_alpha = 0.5f;
+    struct Line {
+        int x1, y1, x2, y2;
+    };
+    std::vector<Line> lines;
+    Numbers n;
+    for (int i = 0; i < 600; ++i) {
+        const int x = static_cast<int>(n.Next() * (W + 20)) - 10, y = static_cast<int>(n.Next() * (H + 20)) - 10;
+        const float r = n.Next() < 0.3f ? n.Next() * 3 : n.Next() * 200;
+        const float a = n.Next() * 6.2831853f;
+        lines.push_back({x, y, x + static_cast<int>(r * std::cos(a)), y + static_cast<int>(r * std::sin(a))});
+    }
+    Clear(Rgb{0, 0, 0});
+    for (const Line& l : lines) R->DrawLine(l.x1, l.y1, l.x2, l.y2, 0x30A0F0);
+    R->EndDrawingRun();
+    const std::uint64_t run = WindowHash();
+    Clear(Rgb{0, 0, 0});
+    R->SetTexture3D(-1, -1, 0, nullptr);
+    glDisable(GL_ALPHA_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    GlTranslate(0.375f, 0.375f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glColor4ub(0xF0, 0xA0, 0x30, 127);
+    for (const Line& l : lines) {
+        glBegin(GL_LINES);
+        glVertex2i(l.x1, l.y1);
+        glVertex2i(l.x2, l.y2);
+        glEnd();
+        glBegin(GL_POINTS);
+        glVertex2i(l.x2, l.y2);
+        glEnd();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_ALPHA_TEST);
+    glColor4f(1, 1, 1, 1);
+    glDisable(GL_BLEND);
+    R->m_alpha = 1.0f;
+    EXPECT_EQ(run, WindowHash()) << "lines";
 }
