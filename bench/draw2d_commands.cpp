@@ -171,6 +171,18 @@ void BM_PRINT(benchmark::State& s)
     const DGStr two("Ab");
     Frames(s, "PRINT two letters", kCalls, [&two](int, int x, int y) { PRINT(two, x, y); });
 }
+void BM_POLYGON(benchmark::State& s)
+{
+    Frames(s, "STARTPOLY..ENDPOLY, 4 corners", kCalls, [](int, int x, int y) {
+        STARTPOLY(kSprite);
+        POLYVECTOR(x, y, 0, 0, 0xFFFFFF);
+        POLYVECTOR(x, y + 16, 0, 16, 0xFFFFFF);
+        POLYVECTOR(x + 16, y + 16, 16, 16, 0xFFFFFF);
+        POLYVECTOR(x + 16, y, 16, 0, 0xFFFFFF);
+        ENDPOLY();
+    });
+}
+
 // Commands in turn, as a game's frame mixes them: sprites with lines, and
 // sprites with text (text is drawn through the GL's matrices, so it ends a
 // run of sprites).
@@ -228,6 +240,7 @@ COMMAND_BENCH(BM_DRAWLINE);
 COMMAND_BENCH(BM_DRAWRECT);
 COMMAND_BENCH(BM_SETPIXEL);
 COMMAND_BENCH(BM_PRINT);
+COMMAND_BENCH(BM_POLYGON);
 COMMAND_BENCH(BM_ROTOSPRITE_and_DRAWLINE);
 COMMAND_BENCH(BM_DRAWSPRITE_and_PRINT);
 COMMAND_BENCH(BM_PlainQuads_4x4_100k);

@@ -6,16 +6,15 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
-#include <cstdio>
 
+#include "engine3d/matrix4.h"
 #include "media/command_args.h"
 #include "media/drawing.h"
+#include "media/gl_clip.h"
 #include "media/gl_extensions.h"
 #include "media/gl_matrix.h"
-#include "media/gl_clip.h"
 #include "media/opengl_dedudeve.h"
 #include "media/tile_area.h"
-#include "engine3d/matrix4.h"
 #include "runtime/portable_math.h"
 
 namespace __VELTRIC__ {

@@ -447,3 +447,36 @@ TEST_F(DrawingScene, RunsLandWhereTheGLsOwnMatricesPutTheDraws)
     R->m_alpha = 1.0f;
     EXPECT_EQ(run, WindowHash()) << "lines";
 }
+
+// A name the GL hands out again after its texture was deleted starts with
+// GL_REPEAT: what the renderer remembers of the deleted texture (clamped by
+// a turned sprite) must not keep the new one from being clamped in turn.
+TEST_F(DrawingScene, ATextureMadeUnderTheNameOfADeletedClampedOneIsClampedToo)
+{
+    const Grid full = Picture(16, 16, Full);
+    ASSERT_EQ(LoadGrid(50, full), 1);
+    Clear(Rgb{0, 0, 0});
+    STRETCHSPRITE(50, 10, 10, 40, 40); // bilinear: the edges show the wrap mode
+    const std::uint64_t fresh = WindowHash();
+
+    ASSERT_EQ(LoadGrid(51, Picture(8, 8, Odd)), 1);
+    const GLuint name = R->m_sprites[51].texture;
+    ROTOSPRITE(51, 100, 100, 30); // clamps it
+    R->FreeSprite(51);
+    ASSERT_FALSE(glIsTexture(name));
+    // A driver that gives the name out again: a new texture under it, with
+    // sprite 50's picture, in sprite 52.
+    std::vector<unsigned char> texels(16 * 16 * 4);
+    glBindTexture(GL_TEXTURE_2D, R->m_sprites[50].texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    R->m_sprites[52] = R->m_sprites[50];
+    R->m_sprites[52].texture = name;
+    R->m_sprites[52].texture2 = 0;
+    Clear(Rgb{0, 0, 0});
+    STRETCHSPRITE(52, 10, 10, 40, 40);
+    EXPECT_EQ(WindowHash(), fresh);
+    R->FreeSprite(52);
+    R->FreeSprite(50);
+}
