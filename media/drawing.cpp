@@ -82,6 +82,17 @@ void EndPrimitive()
     glMatrixMode(GL_MODELVIEW);
 }
 
+// A vertex of a 2D draw. With z = 0 (the 2D projection's, and a run's under
+// it) as two coordinates, so that the GL's vertex format stays that of the
+// other 2D draws and their batch is not cut by a change of format.
+inline void Vertex(float x, float y, float z)
+{
+    if (z == 0.0f)
+        glVertex2f(x, y);
+    else
+        glVertex3f(x, y, z);
+}
+
 // The n vertices (x, y pairs, `stride` floats apart) turned into clip
 // coordinates under m; z goes to *z.
 void ToClip(const float m[16], float* v, int n, int stride, float* z)
@@ -103,16 +114,17 @@ void EmitQuad(const float* q, float z)
     glBegin(GL_TRIANGLES);
     for (int k : {0, 1, 2, 0, 2, 3}) {
         glTexCoord2f(q[4 * k + 2], q[4 * k + 3]);
-        glVertex3f(q[4 * k], q[4 * k + 1], z);
+        Vertex(q[4 * k], q[4 * k + 1], z);
     }
     glEnd();
 }
 
-// The quad drawn as the 2D projection puts it: in a run as clip coordinates.
+// The quad drawn as the 2D projection puts it: during a run as clip
+// coordinates.
 void Emit2DQuad(OpenGLDedudeve& gl, const float* q)
 {
     float P[16];
-    if (!gl.DrawingRun(P)) {
+    if (!gl.InDrawingRun(P)) {
         EmitQuad(q, 0.0f);
         return;
     }
@@ -287,7 +299,7 @@ void OpenGLDedudeve::ApplySmoothShading()
 bool OpenGLDedudeve::DrawingRun(float P[16])
 {
     if (m_run) {
-        if (IdentityState()) {
+        if (IdentityMatrices()) {
             for (int i = 0; i < 16; ++i) P[i] = m_runProjection[i];
             return true;
         }
@@ -344,7 +356,7 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
     // range must not wrap round to the other side of the screen.
     const double X = x, Y = y;
     float P[16];
-    if (DrawingRun(P)) {
+    if (InDrawingRun(P)) {
         // The corners as the GL takes them from doubles, then clipped.
         float v[8] = {static_cast<float>(X + iw), static_cast<float>(Y), static_cast<float>(X),
                       static_cast<float>(Y), static_cast<float>(X), static_cast<float>(Y + ih),
@@ -353,13 +365,13 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
         ToClip(P, v, 4, 2, &z);
         glBegin(GL_QUADS);
         glTexCoord2f(smax, tmax);
-        glVertex3f(v[0], v[1], z);
+        Vertex(v[0], v[1], z);
         glTexCoord2f(0, tmax);
-        glVertex3f(v[2], v[3], z);
+        Vertex(v[2], v[3], z);
         glTexCoord2f(0, 0);
-        glVertex3f(v[4], v[5], z);
+        Vertex(v[4], v[5], z);
         glTexCoord2f(smax, 0);
-        glVertex3f(v[6], v[7], z);
+        Vertex(v[6], v[7], z);
         glEnd();
         return;
     }
@@ -451,16 +463,16 @@ void OpenGLDedudeve::DrawTile(int n, int tile, int x, int y)
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
     float v[8] = {fx + t.tw, fy, fx, fy, fx, fy + t.th, fx + t.tw, fy + t.th};
     float z = 0.0f, P[16];
-    if (DrawingRun(P)) ToClip(P, v, 4, 2, &z);
+    if (InDrawingRun(P)) ToClip(P, v, 4, 2, &z);
     glBegin(GL_QUADS);
     glTexCoord2f(t.s1, t.tt);
-    glVertex3f(v[0], v[1], z);
+    Vertex(v[0], v[1], z);
     glTexCoord2f(t.s0, t.tt);
-    glVertex3f(v[2], v[3], z);
+    Vertex(v[2], v[3], z);
     glTexCoord2f(t.s0, t.tb);
-    glVertex3f(v[4], v[5], z);
+    Vertex(v[4], v[5], z);
     glTexCoord2f(t.s1, t.tb);
-    glVertex3f(v[6], v[7], z);
+    Vertex(v[6], v[7], z);
     glEnd();
 }
 
@@ -527,7 +539,7 @@ void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
     float xy[2] = {static_cast<float>(x), static_cast<float>(y)};
     DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z, bool) {
         glBegin(GL_POINTS);
-        glVertex3f(v[0], v[1], z);
+        Vertex(v[0], v[1], z);
         glEnd();
     });
     glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
@@ -547,11 +559,11 @@ void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
                    static_cast<float>(x2) + 1.0f, static_cast<float>(y2)};
     DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z, bool pixels) {
         glBegin(GL_LINES);
-        for (int i = 0; i < (pixels ? 4 : 2); ++i) glVertex3f(v[2 * i], v[2 * i + 1], z);
+        for (int i = 0; i < (pixels ? 4 : 2); ++i) Vertex(v[2 * i], v[2 * i + 1], z);
         glEnd();
         if (!pixels) {
             glBegin(GL_POINTS);
-            glVertex3f(v[2], v[3], z);
+            Vertex(v[2], v[3], z);
             glEnd();
         }
     });

@@ -50,14 +50,13 @@ bool Plain2DState(float P[16])
     return PlainPipeline();
 }
 
-bool IdentityState()
+bool IdentityMatrices()
 {
     float m[16];
     glGetFloatv(GL_PROJECTION_MATRIX, m);
     if (!IsIdentity(m)) return false;
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    if (!IsIdentity(m)) return false;
-    return PlainPipeline();
+    return IsIdentity(m);
 }
 
 void GLMatrixProduct(const float a[16], const float b[16], float out[16])

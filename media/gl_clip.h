@@ -14,9 +14,10 @@ namespace __VELTRIC__ {
 // goes to `projection`.
 bool Plain2DState(float projection[16]);
 
-// True when both matrices are the identity, the model-view matrix is
-// current and nothing of the above reads the vertex.
-bool IdentityState();
+// True when both matrices are the identity (a run goes on: whatever turns
+// on lighting or a shader, or moves to another projection, ends the run
+// first).
+bool IdentityMatrices();
 
 // out = a x b as the GL library forms the product of its projection and
 // model-view matrices. The 64-bit library rounds every product and sum to

@@ -111,6 +111,9 @@ public:
     // else draws or looks at the matrices: every such path calls
     // EndDrawingRun first (the public SetTexture3D does).
     bool DrawingRun(float projection[16]); // begins or goes on; false: draw as usual
+    // For draws that need no matrix of their own: they go on a run but
+    // begin none (they batch without one).
+    bool InDrawingRun(float projection[16]) { return m_run && DrawingRun(projection); }
     void EndDrawingRun();
     bool m_run = false;
     float m_runProjection[16] = {};
