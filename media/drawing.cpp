@@ -308,11 +308,7 @@ bool OpenGLDedudeve::DrawingRun(float P[16])
         EndDrawingRun();
     }
     if (!Plain2DState(P)) return false;
-    m_runInPixels = true;
-    for (int i = 0; i < 16; ++i) {
-        m_runProjection[i] = P[i];
-        m_runInPixels = m_runInPixels && P[i] == m_pixelProjection[i];
-    }
+    for (int i = 0; i < 16; ++i) m_runProjection[i] = P[i];
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -506,11 +502,9 @@ void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, fl
 
 namespace {
 
-// draw(v, z, pixels) with the n vertices xy at pixel centres: in a run as
-// clip coordinates, else under the moved projection; `pixels` when one unit
-// is one pixel of the window (a run under the 2D viewport's projection).
-// The alpha test is off while the colour's alpha would fail it, and on
-// afterwards.
+// draw(v, z) with the n vertices xy at pixel centres: in a run as clip
+// coordinates, else under the moved projection. The alpha test is off
+// while the colour's alpha would fail it, and on afterwards.
 template <class Draw>
 void DrawPrimitive(OpenGLDedudeve& gl, GLubyte alpha, float* xy, int n, Draw draw)
 {
@@ -521,10 +515,10 @@ void DrawPrimitive(OpenGLDedudeve& gl, GLubyte alpha, float* xy, int n, Draw dra
         float m[16], z = 0.0f;
         PixelCentres(P, m);
         ToClip(m, xy, n, 2, &z);
-        draw(xy, z, gl.m_runInPixels);
+        draw(xy, z);
     } else {
         BeginPrimitive();
-        draw(xy, 0.0f, false);
+        draw(xy, 0.0f);
         EndPrimitive();
     }
     glEnable(GL_ALPHA_TEST);
@@ -537,7 +531,7 @@ void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
     PrimitiveColour(c, m_colorKey, m_alpha);
     SelectTexture(-1, -1, 0, nullptr, false);
     float xy[2] = {static_cast<float>(x), static_cast<float>(y)};
-    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z, bool) {
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z) {
         glBegin(GL_POINTS);
         Vertex(v[0], v[1], z);
         glEnd();
@@ -549,23 +543,17 @@ void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
 {
     PrimitiveColour(c, m_colorKey, m_alpha);
     SelectTexture(-1, -1, 0, nullptr, false);
-    // Lines leave their last pixel out; a point lights it so both ends
-    // show. Where a unit is a pixel, a second segment of one pixel to the
-    // right from the end does the same (a segment lights the pixels whose
-    // centre diamond it leaves, and the end lies 3/8 pixel into its own),
-    // and a run of lines stays one primitive of the GL.
-    float xy[8] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-                   static_cast<float>(y2), static_cast<float>(x2), static_cast<float>(y2),
-                   static_cast<float>(x2) + 1.0f, static_cast<float>(y2)};
-    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z, bool pixels) {
+    float xy[4] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                   static_cast<float>(y2)};
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 2, [](const float* v, float z) {
         glBegin(GL_LINES);
-        for (int i = 0; i < (pixels ? 4 : 2); ++i) Vertex(v[2 * i], v[2 * i + 1], z);
+        Vertex(v[0], v[1], z);
+        Vertex(v[2], v[3], z);
         glEnd();
-        if (!pixels) {
-            glBegin(GL_POINTS);
-            Vertex(v[2], v[3], z);
-            glEnd();
-        }
+        // Lines leave their last pixel out; light it so both ends show.
+        glBegin(GL_POINTS);
+        Vertex(v[2], v[3], z);
+        glEnd();
     });
     glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<int>(255.0f * m_alpha) % 256));
 }
@@ -588,7 +576,7 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     const float fx = static_cast<float>(X), fy = static_cast<float>(Y);
     const float fw = static_cast<float>(W), fh = static_cast<float>(H);
     float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
-    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z, bool) {
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z) {
         const float q[16] = {v[0], v[1], 0, 0, v[2], v[3], 0, 0, v[4], v[5], 0, 0, v[6], v[7], 0, 0};
         EmitQuad(q, z);
     });

@@ -117,10 +117,6 @@ public:
     void EndDrawingRun();
     bool m_run = false;
     float m_runProjection[16] = {};
-    // The projection Make2DViewport last set (one unit a pixel, y down), and
-    // whether the run draws under it.
-    float m_pixelProjection[16] = {};
-    bool m_runInPixels = false;
     void SetSmoothShading(bool on) { m_smoothShading = on ? 1 : 0; }
     void ApplySmoothShading();
     void DrawQuad(const float* q);

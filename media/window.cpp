@@ -285,7 +285,6 @@ void OpenGLDedudeve::Make2DViewport(int x, int y, int w, int h)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, w, h, 0, -1, 1);
-    glGetFloatv(GL_PROJECTION_MATRIX, m_pixelProjection);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_TEXTURE_2D);
