@@ -303,8 +303,8 @@ bool OpenGLDedudeve::DrawingRun(float P[16])
             for (int i = 0; i < 16; ++i) P[i] = m_runProjection[i];
             return true;
         }
-        // The model-view matrix moved or the pipeline reads vertices now:
-        // this draw goes the GL's way, under the 2D projection.
+        // The model-view matrix moved (a 3D matrix command): this draw goes
+        // the GL's way, under the 2D projection.
         EndDrawingRun();
     }
     if (!Plain2DState(P)) return false;
