@@ -239,6 +239,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     const int n = O.frames.Count();
     if (n == 0 || O.frames[0].points.Count() == 0) return;
     if (level < 0 || level >= kLevelCount) return;
+    if (renderer2D) renderer2D->EndDrawingRun(); // objects draw with the GL's matrices
 
     // Frames A and B and the weight of A.
     int a, b;
@@ -429,12 +430,14 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
                 glActiveTextureArb(GL_TEXTURE1_ARB);
                 glClientActiveTextureArb(GL_TEXTURE1_ARB);
                 glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t1, ids));
+                renderer2D->UseWrap(TextureName(renderer2D, t1, ids), false);
                 glEnableClientState(GL_TEXTURE_COORD_ARRAY);
                 glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
                 glActiveTextureArb(GL_TEXTURE0_ARB);
                 glClientActiveTextureArb(GL_TEXTURE0_ARB);
             }
             glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t0, ids));
+            renderer2D->UseWrap(TextureName(renderer2D, t0, ids), false);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
         }
@@ -465,6 +468,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
         glClientActiveTextureArb(GL_TEXTURE1_ARB);
         glBindTexture(GL_TEXTURE_2D, O.celTexture);
         glEnable(GL_TEXTURE_2D);
+        if (renderer2D) renderer2D->m_unit1Off = false; // the 2D renderer's unit 1 is on now
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffCel));
         glActiveTextureArb(GL_TEXTURE0_ARB);
@@ -472,6 +476,7 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
         if (t0 >= 0) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t0, ids));
+            renderer2D->UseWrap(TextureName(renderer2D, t0, ids), false);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
         }

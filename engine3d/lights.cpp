@@ -7,6 +7,7 @@
 #include "engine3d/colour_rgb.h"
 #include "engine3d/dedudeve3d.h"
 #include "engine3d/matrix4.h"
+#include "media/opengl_dedudeve.h"
 
 namespace __VELTRIC__ {
 
@@ -41,6 +42,8 @@ void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, 
         if (lightMask == 0) glDisable(GL_LIGHTING);
         return;
     }
+    // Lit vertices are read before the transform: a run of 2D draws ends.
+    if (renderer2D) renderer2D->EndDrawingRun();
     glEnable(GL_LIGHTING);
     glEnable(light);
     lightMask = static_cast<std::uint8_t>(lightMask | (1u << i));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "media/gl_extensions.h"
+#include "media/opengl_dedudeve.h"
 #include "runtime/filesystem.h"
 #include "runtime/shoebox.h"
 
@@ -146,6 +147,7 @@ bool Dedudeve3D::LoadShader(int slot, char const* vertexFile, char const* fragme
 void Dedudeve3D::SetShader(int slot)
 {
     if (!glUseProgramObjectArb) return;
+    if (renderer2D) renderer2D->EndDrawingRun(); // a shader reads the untransformed vertex
     if (ValidSlot(slot)) {
         currentShader = slot;
         glUseProgramObjectArb(shaders[slot].program);

@@ -7,8 +7,10 @@
 
 #include <cmath>
 
+#include "engine3d/matrix4.h"
 #include "media/command_args.h"
 #include "media/drawing.h"
+#include "media/gl_clip.h"
 #include "media/gl_extensions.h"
 #include "media/gl_matrix.h"
 #include "media/opengl_dedudeve.h"
@@ -51,10 +53,22 @@ void PrimitiveColour(unsigned long c, std::uint32_t key, float alpha)
                static_cast<GLubyte>((c >> 16) & 0xFF), PrimitiveAlpha(c, key, alpha));
 }
 
-// Pixel centres for points and lines: the projection moved by 3/8 pixel.
+// Alpha bytes this small fail the alpha test (alpha > 0.05); larger ones
+// pass it anyway, so primitives switch the test off only for these.
+bool AlphaTestHides(GLubyte alpha) { return alpha < 26; }
+
+// Points and lines are drawn at pixel centres: under the projection moved by
+// 3/8 pixel. `m` becomes that projection; in a run it is worked out here as
+// GlTranslate would move the GL's.
+void PixelCentres(const float P[16], float m[16])
+{
+    float t[16];
+    Mat4Translation(0.375f, 0.375f, 0.0f, t);
+    Mat4Multiply(P, t, m);
+}
+
 void BeginPrimitive()
 {
-    glDisable(GL_ALPHA_TEST);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     GlTranslate(0.375f, 0.375f, 0.0f);
@@ -66,16 +80,76 @@ void EndPrimitive()
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_ALPHA_TEST);
+}
+
+// A vertex of a 2D draw. With z = 0 (the 2D projection's, and a run's under
+// it) as two coordinates, so that the GL's vertex format stays that of the
+// other 2D draws and their batch is not cut by a change of format.
+inline void Vertex(float x, float y, float z)
+{
+    if (z == 0.0f)
+        glVertex2f(x, y);
+    else
+        glVertex3f(x, y, z);
+}
+
+// The n vertices (x, y pairs, `stride` floats apart) turned into clip
+// coordinates under m; z goes to *z.
+void ToClip(const float m[16], float* v, int n, int stride, float* z)
+{
+    for (int i = 0; i < n; ++i, v += stride) {
+        float c[3];
+        ClipOf(m, v[0], v[1], c);
+        v[0] = c[0];
+        v[1] = c[1];
+        *z = c[2];
+    }
+}
+
+// The quad q (four corners of x, y, s, t) as two triangles in the order of
+// the fan (0, 1, 2), (0, 2, 3): the same pixels as the fan, but a run of
+// them joins one batch of the GL.
+void EmitQuad(const float* q, float z)
+{
+    glBegin(GL_TRIANGLES);
+    for (int k : {0, 1, 2, 0, 2, 3}) {
+        glTexCoord2f(q[4 * k + 2], q[4 * k + 3]);
+        Vertex(q[4 * k], q[4 * k + 1], z);
+    }
+    glEnd();
+}
+
+// The quad drawn as the 2D projection puts it: during a run as clip
+// coordinates.
+void Emit2DQuad(OpenGLDedudeve& gl, const float* q)
+{
+    float P[16];
+    if (!gl.InDrawingRun(P)) {
+        EmitQuad(q, 0.0f);
+        return;
+    }
+    float c[16], z = 0.0f;
+    for (int i = 0; i < 16; ++i) c[i] = q[i];
+    ToClip(P, c, 4, 4, &z);
+    EmitQuad(c, z);
+}
+
+// The name bound on the active unit.
+GLuint BoundTexture()
+{
+    GLint t = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &t);
+    return static_cast<GLuint>(t);
 }
 
 // Finds tile `tile` of sprite n and binds the sprite's texture for drawing
 // it; false (nothing bound) when the sprite or the tile does not exist.
-bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t)
+bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t, bool clamp)
 {
     if (!IsSpriteNumber(n) || !gl.m_sprites) return false;
     if (!GetTile(gl.m_sprites[n], tile, t)) return false;
-    gl.SetTexture3D(n, -1, 0, nullptr);
+    gl.SelectTexture(n, -1, 0, nullptr, false);
+    gl.UseWrap(gl.m_sprites[n].texture, clamp);
     gl.ApplySmoothShading();
     return true;
 }
@@ -83,6 +157,15 @@ bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t)
 } // namespace
 
 void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
+{
+    // Whoever selects textures this way (polygons, text, the 3D renderer)
+    // draws with the GL's matrices, and may sample beyond the picture
+    // relying on the textures repeating.
+    EndDrawingRun();
+    SelectTexture(a, b, second, ids, true);
+}
+
+void OpenGLDedudeve::SelectTexture(int a, int b, int second, unsigned int* ids, bool repeat)
 {
     g_nTexture = a;
     m_texFirst = a;
@@ -93,12 +176,16 @@ void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
         if (!IsSpriteNumber(k) || !m_sprites) return 0;
         return second ? m_sprites[k].texture2 : m_sprites[k].texture;
     };
+    auto bind = [&](GLuint t) {
+        glBindTexture(GL_TEXTURE_2D, t);
+        if (repeat) UseWrap(t, false);
+    };
     if (!glActiveTextureArb) {
         if (a < 0) {
             glDisable(GL_TEXTURE_2D);
             glEnable(GL_COLOR_MATERIAL);
         } else {
-            glBindTexture(GL_TEXTURE_2D, name(a));
+            bind(name(a));
             glEnable(GL_TEXTURE_2D);
         }
         return;
@@ -106,18 +193,17 @@ void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
     // With two numbers the first texture lies on unit 1, the second on unit 0.
     if (a >= 0 && b >= 0) {
         glActiveTextureArb(GL_TEXTURE1_ARB);
-        glBindTexture(GL_TEXTURE_2D, name(a));
+        bind(name(a));
         glEnable(GL_TEXTURE_2D);
         m_unit1Off = false;
         glActiveTextureArb(GL_TEXTURE0_ARB);
     } else {
-        // Switching units ends the GL's batch of immediate-mode quads, so a
-        // run of sprites skips the switch while unit 1 is known to be off
-        // and unit 0 is active. Untextured calls (every frame's viewport
-        // reset among them) always go through it and renew what is known.
+        // Switching units ends the GL's batch of immediate-mode primitives,
+        // so the switch is skipped while unit 1 is known to be off and unit
+        // 0 is active. Whatever turns unit 1 on elsewhere clears m_unit1Off.
         GLint active = 0;
         glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
-        if (a < 0 || !m_unit1Off || active != GL_TEXTURE0_ARB) {
+        if (!m_unit1Off || active != GL_TEXTURE0_ARB) {
             glActiveTextureArb(GL_TEXTURE1_ARB);
             glDisable(GL_TEXTURE_2D);
             m_unit1Off = true;
@@ -127,9 +213,80 @@ void OpenGLDedudeve::SetTexture3D(int a, int b, int second, unsigned int* ids)
     if (a < 0) {
         glDisable(GL_TEXTURE_2D);
     } else {
-        glBindTexture(GL_TEXTURE_2D, name(b >= 0 ? b : a));
+        bind(name(b >= 0 ? b : a));
         glEnable(GL_TEXTURE_2D);
     }
+}
+
+namespace {
+constexpr unsigned int kWrapNames = 1u << 20; // names beyond are set every time
+constexpr std::uint8_t kRepeat = 1, kClamp = 2;
+} // namespace
+
+void OpenGLDedudeve::UseWrap(unsigned int texture, bool clamp)
+{
+    const std::uint8_t want = clamp ? kClamp : kRepeat;
+    if (texture < kWrapNames) {
+        if (texture >= m_wrap.size()) m_wrap.resize(texture + 1u, 0);
+        if (m_wrap[texture] == want) return;
+        if (m_wrap[texture] == kClamp) {
+            for (std::size_t i = 0; i < m_clamped.size(); ++i)
+                if (m_clamped[i] == texture) {
+                    m_clamped[i] = m_clamped.back();
+                    m_clamped.pop_back();
+                    break;
+                }
+        }
+        m_wrap[texture] = want;
+        if (clamp) m_clamped.push_back(texture);
+    }
+    const GLint mode = clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mode);
+}
+
+void OpenGLDedudeve::MarkRepeat(unsigned int texture)
+{
+    ForgetTexture(texture);
+    if (texture < m_wrap.size()) m_wrap[texture] = kRepeat;
+}
+
+void OpenGLDedudeve::ForgetTexture(unsigned int texture)
+{
+    if (texture >= m_wrap.size()) return;
+    if (m_wrap[texture] == kClamp) {
+        for (std::size_t i = 0; i < m_clamped.size(); ++i)
+            if (m_clamped[i] == texture) {
+                m_clamped[i] = m_clamped.back();
+                m_clamped.pop_back();
+                break;
+            }
+    }
+    m_wrap[texture] = 0;
+}
+
+void OpenGLDedudeve::ForgetAllTextures()
+{
+    m_wrap.clear();
+    m_clamped.clear();
+    m_unit1Off = false;
+}
+
+void OpenGLDedudeve::RepeatAllTextures()
+{
+    if (m_clamped.empty()) return;
+    const GLuint bound = BoundTexture();
+    for (GLuint t : m_clamped) {
+        m_wrap[t] = 0;
+        // A name deleted behind the table's back is not brought back to life.
+        if (!glIsTexture(t)) continue;
+        glBindTexture(GL_TEXTURE_2D, t);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        m_wrap[t] = kRepeat;
+    }
+    m_clamped.clear();
+    glBindTexture(GL_TEXTURE_2D, bound);
 }
 
 void OpenGLDedudeve::ApplySmoothShading()
@@ -139,24 +296,53 @@ void OpenGLDedudeve::ApplySmoothShading()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
 }
 
+bool OpenGLDedudeve::DrawingRun(float P[16])
+{
+    if (m_run) {
+        if (IdentityMatrices()) {
+            for (int i = 0; i < 16; ++i) P[i] = m_runProjection[i];
+            return true;
+        }
+        // The model-view matrix moved (a 3D matrix command): this draw goes
+        // the GL's way, under the 2D projection.
+        EndDrawingRun();
+    }
+    if (!Plain2DState(P)) return false;
+    for (int i = 0; i < 16; ++i) m_runProjection[i] = P[i];
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    m_run = true;
+    return true;
+}
+
+void OpenGLDedudeve::EndDrawingRun()
+{
+    if (!m_run) return;
+    m_run = false;
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_PROJECTION);
+    // Only the identity of the run is replaced: a projection set since
+    // (which no path of the system does without ending the run) stays.
+    float m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    bool identity = true;
+    for (int i = 0; i < 16; ++i) identity = identity && m[i] == (i % 5 == 0 ? 1.0f : 0.0f);
+    if (identity) glLoadMatrixf(m_runProjection);
+    glMatrixMode(static_cast<GLenum>(mode));
+}
+
 void OpenGLDedudeve::DrawQuad(const float* q)
 {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glBegin(GL_TRIANGLE_FAN);
-    for (int i = 0; i < 4; ++i, q += 4) {
-        glTexCoord2f(q[2], q[3]);
-        glVertex2f(q[0], q[1]);
-    }
-    glEnd();
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    UseWrap(BoundTexture(), true);
+    Emit2DQuad(*this, q);
 }
 
 void OpenGLDedudeve::DrawSprite(int n, int x, int y)
 {
     if (!IsSpriteNumber(n) || !m_sprites) return;
-    SetTexture3D(n, -1, 0, nullptr);
+    SelectTexture(n, -1, 0, nullptr, true);
     ApplySmoothShading();
     const SpriteRecord& s = m_sprites[n];
     const int iw = s.imgWidth, ih = s.imgHeight;
@@ -165,6 +351,26 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
     // The corners are summed in double: a position at the end of the int
     // range must not wrap round to the other side of the screen.
     const double X = x, Y = y;
+    float P[16];
+    if (InDrawingRun(P)) {
+        // The corners as the GL takes them from doubles, then clipped.
+        float v[8] = {static_cast<float>(X + iw), static_cast<float>(Y), static_cast<float>(X),
+                      static_cast<float>(Y), static_cast<float>(X), static_cast<float>(Y + ih),
+                      static_cast<float>(X + iw), static_cast<float>(Y + ih)};
+        float z = 0.0f;
+        ToClip(P, v, 4, 2, &z);
+        glBegin(GL_QUADS);
+        glTexCoord2f(smax, tmax);
+        Vertex(v[0], v[1], z);
+        glTexCoord2f(0, tmax);
+        Vertex(v[2], v[3], z);
+        glTexCoord2f(0, 0);
+        Vertex(v[4], v[5], z);
+        glTexCoord2f(smax, 0);
+        Vertex(v[6], v[7], z);
+        glEnd();
+        return;
+    }
     glBegin(GL_QUADS);
     glTexCoord2f(smax, tmax);
     glVertex2d(X + iw, Y);
@@ -180,7 +386,8 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
 void OpenGLDedudeve::StretchSprite(int n, int x, int y, int w, int h)
 {
     if (!IsSpriteNumber(n) || !m_sprites) return;
-    SetTexture3D(n, -1, 0, nullptr);
+    SelectTexture(n, -1, 0, nullptr, false);
+    UseWrap(m_sprites[n].texture, true);
     ApplySmoothShading();
     const SpriteRecord& s = m_sprites[n];
     const float smax = static_cast<float>(s.imgWidth) / s.texWidth;
@@ -193,14 +400,15 @@ void OpenGLDedudeve::StretchSprite(int n, int x, int y, int w, int h)
     // hide the mirrored picture without the front face following it.
     const bool mirrored = (w < 0) != (h < 0);
     if (mirrored) glFrontFace(GL_CW);
-    DrawQuad(q);
+    Emit2DQuad(*this, q);
     if (mirrored) glFrontFace(GL_CCW);
 }
 
 void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
 {
     if (!IsSpriteNumber(n) || !m_sprites) return;
-    SetTexture3D(n, -1, 0, nullptr);
+    SelectTexture(n, -1, 0, nullptr, false);
+    UseWrap(m_sprites[n].texture, true);
     ApplySmoothShading();
     const SpriteRecord& s = m_sprites[n];
     const int iw = s.imgWidth, ih = s.imgHeight;
@@ -210,12 +418,29 @@ void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
     const float smin = 0.5f / tw, smax = (iw - 0.5f) / tw;
     const float tmin = 0.5f / th, tmax = (ih - 0.5f) / th;
     const float hx = iw * scale * 0.5f, hy = ih * scale * 0.5f;
-    glPushMatrix();
-    GlTranslate(static_cast<float>(double(x) + (iw >> 1)), static_cast<float>(double(y) + (ih >> 1)), 0.0f);
-    GlRotateClockwise(angle);
     const float q[16] = {-hx, hy, smin, tmin, hx, hy, smax, tmin,
                          hx, -hy, smax, tmax, -hx, -hy, smin, tmax};
-    DrawQuad(q);
+    const float cx = static_cast<float>(double(x) + (iw >> 1)), cy = static_cast<float>(double(y) + (ih >> 1));
+    float P[16];
+    if (DrawingRun(P)) {
+        // The sprite's matrix as GlTranslate and GlRotateClockwise build it
+        // on the identity, and the product the GL would form with the
+        // projection.
+        float move[16], turn[16], m[16], pm[16];
+        Mat4Translation(cx, cy, 0.0f, move);
+        RotationClockwise(angle, turn);
+        Mat4Multiply(move, turn, m);
+        GLMatrixProduct(P, m, pm);
+        float c[16], z = 0.0f;
+        for (int i = 0; i < 16; ++i) c[i] = q[i];
+        ToClip(pm, c, 4, 4, &z);
+        EmitQuad(c, z);
+        return;
+    }
+    glPushMatrix();
+    GlTranslate(cx, cy, 0.0f);
+    GlRotateClockwise(angle);
+    EmitQuad(q, 0.0f);
     glPopMatrix();
 }
 
@@ -230,35 +455,38 @@ void OpenGLDedudeve::TileSprite(int n, int tw, int th)
 void OpenGLDedudeve::DrawTile(int n, int tile, int x, int y)
 {
     TileArea t;
-    if (!BindTile(*this, n, tile, t)) return;
+    if (!BindTile(*this, n, tile, t, false)) return;
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    float v[8] = {fx + t.tw, fy, fx, fy, fx, fy + t.th, fx + t.tw, fy + t.th};
+    float z = 0.0f, P[16];
+    if (InDrawingRun(P)) ToClip(P, v, 4, 2, &z);
     glBegin(GL_QUADS);
     glTexCoord2f(t.s1, t.tt);
-    glVertex2f(fx + t.tw, fy);
+    Vertex(v[0], v[1], z);
     glTexCoord2f(t.s0, t.tt);
-    glVertex2f(fx, fy);
+    Vertex(v[2], v[3], z);
     glTexCoord2f(t.s0, t.tb);
-    glVertex2f(fx, fy + t.th);
+    Vertex(v[4], v[5], z);
     glTexCoord2f(t.s1, t.tb);
-    glVertex2f(fx + t.tw, fy + t.th);
+    Vertex(v[6], v[7], z);
     glEnd();
 }
 
 void OpenGLDedudeve::StretchTile(int n, int tile, int x, int y, int w, int h)
 {
     TileArea t;
-    if (!BindTile(*this, n, tile, t)) return;
+    if (!BindTile(*this, n, tile, t, true)) return;
     const float fx = static_cast<float>(x), fy = static_cast<float>(y);
     const float fw = static_cast<float>(w) + 0.1f, fh = static_cast<float>(h) + 0.1f;
     const float q[16] = {fx, fy, t.s0, t.tt,           fx, fy + fh, t.s0, t.tb,
                          fx + fw, fy + fh, t.s1, t.tb, fx + fw, fy, t.s1, t.tt};
-    DrawQuad(q);
+    Emit2DQuad(*this, q);
 }
 
 void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, float scale)
 {
     TileArea t;
-    if (!BindTile(*this, n, tile, t)) return;
+    if (!BindTile(*this, n, tile, t, true)) return;
     const float hx = t.tw * (scale * 0.5f), hy = scale * 0.5f * t.th;
     const float rad = angle * 0.017453292f;
     const float sn = static_cast<float>(PortableSin(rad)), cs = static_cast<float>(PortableCos(rad));
@@ -269,35 +497,66 @@ void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, fl
         std::ceil(cx + hx * cs + hy * sn), std::ceil(cy + hy * cs - hx * sn), t.s1, t.tb,
         std::ceil(cx + hx * cs - hy * sn), std::ceil(cy - hy * cs - hx * sn), t.s1, t.tt,
     };
-    DrawQuad(q);
+    Emit2DQuad(*this, q);
 }
+
+namespace {
+
+// draw(v, z) with the n vertices xy at pixel centres: in a run as clip
+// coordinates, else under the moved projection. The alpha test is off
+// while the colour's alpha would fail it, and on afterwards. Only points
+// begin a run: for lines and rectangles the GL's work per draw outweighs
+// the projection's change (measured), so they join one but begin none.
+template <class Draw>
+void DrawPrimitive(OpenGLDedudeve& gl, bool beginRun, GLubyte alpha, float* xy, int n, Draw draw)
+{
+    const bool alphaOff = AlphaTestHides(alpha);
+    if (alphaOff) glDisable(GL_ALPHA_TEST);
+    float P[16];
+    if (beginRun ? gl.DrawingRun(P) : gl.InDrawingRun(P)) {
+        float m[16], z = 0.0f;
+        PixelCentres(P, m);
+        ToClip(m, xy, n, 2, &z);
+        draw(xy, z);
+    } else {
+        BeginPrimitive();
+        draw(xy, 0.0f);
+        EndPrimitive();
+    }
+    glEnable(GL_ALPHA_TEST);
+}
+
+} // namespace
 
 void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
 {
     PrimitiveColour(c, m_colorKey, m_alpha);
-    SetTexture3D(-1, -1, 0, nullptr);
-    BeginPrimitive();
-    glBegin(GL_POINTS);
-    glVertex2i(x, y);
-    glEnd();
-    EndPrimitive();
+    SelectTexture(-1, -1, 0, nullptr, false);
+    float xy[2] = {static_cast<float>(x), static_cast<float>(y)};
+    DrawPrimitive(*this, true, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z) {
+        glBegin(GL_POINTS);
+        Vertex(v[0], v[1], z);
+        glEnd();
+    });
     glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
 }
 
 void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
 {
     PrimitiveColour(c, m_colorKey, m_alpha);
-    SetTexture3D(-1, -1, 0, nullptr);
-    BeginPrimitive();
-    glBegin(GL_LINES);
-    glVertex2i(x1, y1);
-    glVertex2i(x2, y2);
-    glEnd();
-    // Lines leave their last pixel out; light it so both ends show.
-    glBegin(GL_POINTS);
-    glVertex2i(x2, y2);
-    glEnd();
-    EndPrimitive();
+    SelectTexture(-1, -1, 0, nullptr, false);
+    float xy[4] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                   static_cast<float>(y2)};
+    DrawPrimitive(*this, false, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 2, [](const float* v, float z) {
+        glBegin(GL_LINES);
+        Vertex(v[0], v[1], z);
+        Vertex(v[2], v[3], z);
+        glEnd();
+        // Lines leave their last pixel out; light it so both ends show.
+        glBegin(GL_POINTS);
+        Vertex(v[2], v[3], z);
+        glEnd();
+    });
     glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<int>(255.0f * m_alpha) % 256));
 }
 
@@ -315,13 +574,14 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
         H = -H;
     }
     PrimitiveColour(c, m_colorKey, m_alpha);
-    SetTexture3D(-1, -1, 0, nullptr);
-    BeginPrimitive();
+    SelectTexture(-1, -1, 0, nullptr, false);
     const float fx = static_cast<float>(X), fy = static_cast<float>(Y);
     const float fw = static_cast<float>(W), fh = static_cast<float>(H);
-    const float q[16] = {fx, fy + fh, 0, 0, fx + fw, fy + fh, 0, 0, fx + fw, fy, 0, 0, fx, fy, 0, 0};
-    DrawQuad(q);
-    EndPrimitive();
+    float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
+    DrawPrimitive(*this, false, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z) {
+        const float q[16] = {v[0], v[1], 0, 0, v[2], v[3], 0, 0, v[4], v[5], 0, 0, v[6], v[7], 0, 0};
+        EmitQuad(q, z);
+    });
     glColor4f(1.0f, 1.0f, 1.0f, m_alpha);
 }
 
@@ -360,6 +620,7 @@ std::uint32_t OpenGLDedudeve::GetPixel(int x, int y)
 
 void OpenGLDedudeve::DrawVertexArray(unsigned int mode)
 {
+    EndDrawingRun();
     const int count = m_textVertices.Count();
     if (count == 0 || !m_textVertices.Items()) return;
     const TextVertex* v = m_textVertices.Items();
@@ -378,6 +639,7 @@ void OpenGLDedudeve::DrawVertexArray(unsigned int mode)
 void OpenGLDedudeve::DrawBillboard(int n, float x, float y, float z, float scale)
 {
     if (!IsSpriteNumber(n) || !m_sprites) return;
+    EndDrawingRun(); // the model-view matrix is read below
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     const float R[3] = {m[0], m[4], m[8]};
@@ -387,7 +649,7 @@ void OpenGLDedudeve::DrawBillboard(int n, float x, float y, float z, float scale
     const float b = static_cast<float>(s.imgHeight >> 1) * scale;
     const float smax = (s.imgWidth - 0.5f) * (1.0f / s.texWidth);
     const float tmax = (s.imgHeight - 0.5f) * (1.0f / s.texHeight);
-    SetTexture3D(n, -1, 0, nullptr);
+    SelectTexture(n, -1, 0, nullptr, false);
     const float P[3] = {x, y, z};
     auto corner = [&](float ka, float kb, float u, float v) {
         TextVertex t;
@@ -404,11 +666,8 @@ void OpenGLDedudeve::DrawBillboard(int n, float x, float y, float z, float scale
     corner(1, 0, smax, 0);
     corner(1, 1, smax, tmax);
     corner(-1, 1, 0, tmax);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    UseWrap(s.texture, true);
     DrawVertexArray(GL_TRIANGLE_FAN);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
 } // namespace __VELTRIC__

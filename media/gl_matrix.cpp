@@ -38,18 +38,23 @@ void GlScale(float x, float y, float z)
 
 void GlRotateClockwise(float angleDeg)
 {
+    float r[16];
+    RotationClockwise(angleDeg, r);
+    GlMultMatrix(r);
+}
+
+void RotationClockwise(float angleDeg, float r[16])
+{
     // The GL's rotation about (0, 0, -1): the angle turned into radians in
     // double, its sine and cosine rounded to single precision (the portable
     // functions, so that both builds turn by the same matrix).
     const float a = static_cast<float>(static_cast<double>(angleDeg) * M_PI / 180.0);
     const float s = static_cast<float>(PortableSin(a)), c = static_cast<float>(PortableCos(a));
-    float r[16];
     Mat4Identity(r);
     r[0] = c;
     r[1] = -s;
     r[4] = s;
     r[5] = c;
-    GlMultMatrix(r);
 }
 
 } // namespace __VELTRIC__

@@ -14,5 +14,7 @@ void GlTranslate(float x, float y, float z);
 void GlScale(float x, float y, float z);
 // As glRotatef(angle, 0, 0, -1): clockwise on the screen of the 2D renderer.
 void GlRotateClockwise(float angleDeg);
+// The matrix GlRotateClockwise multiplies by.
+void RotationClockwise(float angleDeg, float r[16]);
 
 } // namespace __VELTRIC__

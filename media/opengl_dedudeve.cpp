@@ -50,6 +50,7 @@ void OpenGLDedudeve::FreeAll()
     for (SurfaceRecord& s : m_surfaces) {
         if (m_glReady) {
             for (std::uint32_t& tex : s.texture) {
+                ForgetTexture(tex);
                 if (tex) glDeleteTextures(1, &tex);
             }
         }

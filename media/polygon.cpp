@@ -38,6 +38,7 @@ void OpenGLDedudeve::PolyPoint(int x, int y, float u, float v, unsigned long c)
 
 void OpenGLDedudeve::EndPoly()
 {
+    EndDrawingRun();
     const int count = g_PolyPoints.Count();
     const PolyVertex* v = g_PolyPoints.Items();
     glEnable(GL_COLOR_MATERIAL);
@@ -54,6 +55,12 @@ void OpenGLDedudeve::EndPoly()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, sizeof(PolyVertex), &v->r);
         ApplySmoothShading();
+        if (textured) {
+            // A sprite drawn since StartPoly may have left it clamped.
+            GLint bound = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+            UseWrap(static_cast<GLuint>(bound), false);
+        }
         glDrawArrays(GL_TRIANGLE_FAN, 0, count);
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -25,8 +25,11 @@ void DefaultUnpackState()
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
-void SetRepeatAndFilter(GLint mag, GLint min)
+// For the texture just made and bound: the renderer's wrap table learns it
+// repeats (its name may be that of a deleted, clamped one).
+void SetRepeatAndFilter(OpenGLDedudeve& gl, GLuint name, GLint mag, GLint min)
 {
+    gl.MarkRepeat(name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
@@ -58,6 +61,8 @@ void OpenGLDedudeve::FreeSprite(int n)
     if (!IsSpriteNumber(n) || !m_sprites) return;
     SpriteRecord& s = m_sprites[n];
     if (m_glReady) {
+        ForgetTexture(s.texture);
+        ForgetTexture(s.texture2);
         if (s.texture) glDeleteTextures(1, &s.texture);
         if (s.texture2) glDeleteTextures(1, &s.texture2);
         s.texture = 0;
@@ -91,21 +96,23 @@ int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, u
     if (!nearest) EdgeColourPass(buf.pixels, tw, th);
 
     DefaultUnpackState();
+    ForgetTexture(*tex);
     glDeleteTextures(1, tex);
     *tex = 0;
     glGenTextures(1, tex);
     glBindTexture(GL_TEXTURE_2D, *tex);
     const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
-    SetRepeatAndFilter(filter, filter);
+    SetRepeatAndFilter(*this, *tex, filter, filter);
     if (normalmap) build_detail_normalmap(buf);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, buf.pixels);
 
     if (tex2) {
         DefaultUnpackState();
+        ForgetTexture(*tex2);
         if (*tex2) glDeleteTextures(1, tex2);
         glGenTextures(1, tex2);
         glBindTexture(GL_TEXTURE_2D, *tex2);
-        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
+        SetRepeatAndFilter(*this, *tex2, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
         int side = MakeSquareInPlace(buf.pixels, tw, th);
         for (int level = 0; side > 0; ++level) {
             glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -168,6 +175,8 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
     SpriteRecord& s = m_sprites[n];
     if (s.texWidth != tw || s.texHeight != th || !s.texture) {
         if (m_glReady) {
+            ForgetTexture(s.texture);
+            ForgetTexture(s.texture2);
             if (s.texture) glDeleteTextures(1, &s.texture);
             if (s.texture2) glDeleteTextures(1, &s.texture2);
         }
@@ -176,7 +185,7 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
         DefaultUnpackState();
         glGenTextures(1, &s.texture);
         glBindTexture(GL_TEXTURE_2D, s.texture);
-        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR);
+        SetRepeatAndFilter(*this, s.texture, GL_LINEAR, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     } else {
         glBindTexture(GL_TEXTURE_2D, s.texture);

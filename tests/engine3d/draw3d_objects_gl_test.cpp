@@ -374,3 +374,47 @@ TEST_F(DrawObjects, EffectVerticesCarryTheLightAndCelCoordinates)
 }
 
 } // namespace
+
+TEST_F(DrawObjects, ASpriteTextureStillRepeatsOnObjectsAfterTheSpriteWasDrawnClamped)
+{
+    // 4 x 1, four colours; u = 1.25 repeats into texel 1, where a clamped
+    // texture would give the last texel.
+    fixtures::Grid g;
+    g.w = 4;
+    g.h = 1;
+    g.px = {{200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {200, 200, 0}};
+    constexpr int kSprite = 31;
+    ASSERT_EQ(LoadGrid(kSprite, g), 1);
+    MeshObjectX o;
+    AddSquareFrame(o, 100, kRow, 8, 1.25f);
+    CopyFirstFrame(o);
+    struct Case {
+        const char* name;
+        void (*draw)(OpenGLDedudeve*);
+        bool select; // the texture selected again before the object
+    } cases[] = {
+        {"nothing", [](OpenGLDedudeve*) {}, true},
+        {"RotoSprite", [](OpenGLDedudeve* r) { r->RotoSprite(kSprite, 10, 10, 30, 1); }, true},
+        {"StretchSprite", [](OpenGLDedudeve* r) { r->StretchSprite(kSprite, 10, 10, -8, 4); }, true},
+        {"RotoSprite, no new selection", [](OpenGLDedudeve* r) { r->RotoSprite(kSprite, 10, 10, 30, 1); }, false},
+        {"RotoZoomTile, no new selection", [](OpenGLDedudeve* r) {
+             r->TileSprite(kSprite, 2, 1);
+             r->RotoZoomTile(kSprite, 1, 10, 10, 30, 1);
+         }, false},
+    };
+    R->SetSmoothShading(false);
+    for (const Case& c : cases) {
+        R->SetTexture3D(-1, -1, 0, nullptr);
+        c.draw(R);
+        if (c.select) R->SetTexture3D(kSprite, -1, 0, nullptr);
+        ASSERT_EQ(R->m_texFirst, kSprite) << c.name;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        Clear(kBlack);
+        r3d->RenderMD2(o, 0, 0, 0, false, nullptr);
+        EXPECT_EQ(At(100), g.at(1, 0)) << c.name;
+    }
+    R->SetSmoothShading(true);
+    R->SetTexture3D(-1, -1, 0, nullptr);
+    o.Clear(true);
+}
