@@ -223,20 +223,24 @@ constexpr unsigned int kWrapNames = 1u << 20; // names beyond are set every time
 constexpr std::uint8_t kRepeat = 1, kClamp = 2;
 } // namespace
 
+// Takes a texture off the list of those left clamped.
+void OpenGLDedudeve::DropClamped(unsigned int texture)
+{
+    for (std::size_t i = 0; i < m_clamped.size(); ++i)
+        if (m_clamped[i] == texture) {
+            m_clamped[i] = m_clamped.back();
+            m_clamped.pop_back();
+            return;
+        }
+}
+
 void OpenGLDedudeve::UseWrap(unsigned int texture, bool clamp)
 {
     const std::uint8_t want = clamp ? kClamp : kRepeat;
     if (texture < kWrapNames) {
         if (texture >= m_wrap.size()) m_wrap.resize(texture + 1u, 0);
         if (m_wrap[texture] == want) return;
-        if (m_wrap[texture] == kClamp) {
-            for (std::size_t i = 0; i < m_clamped.size(); ++i)
-                if (m_clamped[i] == texture) {
-                    m_clamped[i] = m_clamped.back();
-                    m_clamped.pop_back();
-                    break;
-                }
-        }
+        if (m_wrap[texture] == kClamp) DropClamped(texture);
         m_wrap[texture] = want;
         if (clamp) m_clamped.push_back(texture);
     }
@@ -254,14 +258,7 @@ void OpenGLDedudeve::MarkRepeat(unsigned int texture)
 void OpenGLDedudeve::ForgetTexture(unsigned int texture)
 {
     if (texture >= m_wrap.size()) return;
-    if (m_wrap[texture] == kClamp) {
-        for (std::size_t i = 0; i < m_clamped.size(); ++i)
-            if (m_clamped[i] == texture) {
-                m_clamped[i] = m_clamped.back();
-                m_clamped.pop_back();
-                break;
-            }
-    }
+    if (m_wrap[texture] == kClamp) DropClamped(texture);
     m_wrap[texture] = 0;
 }
 

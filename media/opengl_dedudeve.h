@@ -103,6 +103,7 @@ public:
     void ForgetTexture(unsigned int texture); // deleted: its mode is unknown
     void ForgetAllTextures();
     void RepeatAllTextures(); // every clamped texture back to GL_REPEAT
+    void DropClamped(unsigned int texture); // off the list of clamped names
     // Runs of 2D draws. Sprites, tiles, lines, points and rectangles drawn
     // one after another in the 2D state are sent with their clip
     // coordinates worked out here and both GL matrices at the identity, so

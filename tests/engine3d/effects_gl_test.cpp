@@ -18,23 +18,13 @@ namespace {
 
 using namespace __VELTRIC__;
 using fixtures::Grid;
+using fixtures::Picture;
 using gltest::Rgb;
 
 constexpr int kQuad = 40, kBox = 41, kMirrorQuad = 42;
 constexpr int kNormalMap = 1, kWhiteMap = 2, kQuadrants = 3;
 constexpr double kWhite = 0xFFFFFF;
 const Rgb kBackground{40, 60, 180};
-
-// A picture of w x h in which pixel (x, y) takes colour(x, y).
-template <class F> Grid Picture(int w, int h, F colour)
-{
-    Grid g;
-    g.w = w;
-    g.h = h;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) g.px.push_back(colour(x, y));
-    return g;
-}
 
 // Unit normal (nx, 0, nz) packed into a texel as the dot3 combiner reads it.
 Rgb Packed(double nx, double nz)

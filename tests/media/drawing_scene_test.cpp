@@ -19,6 +19,7 @@
 
 using namespace gltest;
 using fixtures::Grid;
+using fixtures::Picture;
 
 namespace {
 
@@ -45,16 +46,6 @@ void SavePpm(const std::vector<unsigned char>& px, const char* path)
             std::fwrite(&px[static_cast<std::size_t>(y) * Window::W * 3], 1, Window::W * 3, f);
         std::fclose(f);
     }
-}
-
-Grid Picture(int w, int h, Rgb (*colour)(int, int))
-{
-    Grid g;
-    g.w = w;
-    g.h = h;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) g.px.push_back(colour(x, y));
-    return g;
 }
 
 // 16 x 16, filling its texture: bilinear sampling at its edges reaches the

@@ -25,6 +25,17 @@ struct Grid {
     Rgb at(int x, int y) const { return px[static_cast<std::size_t>(y) * w + x]; }
 };
 
+// A picture of w x h in which pixel (x, y) takes colour(x, y).
+template <class F> Grid Picture(int w, int h, F colour)
+{
+    Grid g;
+    g.w = w;
+    g.h = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) g.px.push_back(colour(x, y));
+    return g;
+}
+
 // A grid whose colours differ per pixel, drawn from a palette of `colours`
 // entries (so it also fits indexed files).
 inline Grid PatternGrid(int w, int h, int colours)
