@@ -6,6 +6,9 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "engine3d/matrix4.h"
 #include "media/command_args.h"
@@ -151,6 +154,25 @@ bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t, bool clamp)
     gl.SelectTexture(n, -1, 0, nullptr, false);
     gl.UseWrap(gl.m_sprites[n].texture, clamp);
     gl.ApplySmoothShading();
+    return true;
+}
+
+// A run lets the GL gather thousands of primitives into one draw, for
+// which the software driver allocates vertex buffers of some megabytes and
+// frees them again. Under the allocator's default thresholds each such
+// buffer is mapped afresh (or the heap's top given back and grown again)
+// for every draw, and the page faults of touching it anew cost more than
+// the batching saves (measured: lines of a run ran at half the rate of
+// lines drawn one by one). Buffers up to 8 MiB are kept on the heap and
+// that much free top is not given back. Done once, when the first run
+// begins.
+bool KeepHeapForBatches()
+{
+#if defined(__GLIBC__)
+    constexpr int kKeep = 8 << 20;
+    mallopt(M_MMAP_THRESHOLD, kKeep);
+    mallopt(M_TRIM_THRESHOLD, kKeep);
+#endif
     return true;
 }
 
@@ -305,7 +327,16 @@ bool OpenGLDedudeve::DrawingRun(float P[16])
         EndDrawingRun();
     }
     if (!Plain2DState(P)) return false;
+    static const bool heapKept = KeepHeapForBatches();
+    (void)heapKept;
     for (int i = 0; i < 16; ++i) m_runProjection[i] = P[i];
+    // One unit of x and of y is one pixel of the viewport (to a rounding):
+    // a one-pixel segment then lights exactly the pixel a point would.
+    GLint view[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, view);
+    const float sx = std::fabs(P[0] * 0.5f * static_cast<float>(view[2]));
+    const float sy = std::fabs(P[5] * 0.5f * static_cast<float>(view[3]));
+    m_runInPixels = std::fabs(sx - 1.0f) < 1e-4f && std::fabs(sy - 1.0f) < 1e-4f;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -499,25 +530,24 @@ void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, fl
 
 namespace {
 
-// draw(v, z) with the n vertices xy at pixel centres: in a run as clip
-// coordinates, else under the moved projection. The alpha test is off
-// while the colour's alpha would fail it, and on afterwards. Only points
-// begin a run: for lines and rectangles the GL's work per draw outweighs
-// the projection's change (measured), so they join one but begin none.
+// draw(v, z, run) with the n vertices xy at pixel centres: in a run (which
+// a primitive begins or joins) as clip coordinates, else under the moved
+// projection. The alpha test is off while the colour's alpha would fail
+// it, and on afterwards.
 template <class Draw>
-void DrawPrimitive(OpenGLDedudeve& gl, bool beginRun, GLubyte alpha, float* xy, int n, Draw draw)
+void DrawPrimitive(OpenGLDedudeve& gl, GLubyte alpha, float* xy, int n, Draw draw)
 {
     const bool alphaOff = AlphaTestHides(alpha);
     if (alphaOff) glDisable(GL_ALPHA_TEST);
     float P[16];
-    if (beginRun ? gl.DrawingRun(P) : gl.InDrawingRun(P)) {
+    if (gl.DrawingRun(P)) {
         float m[16], z = 0.0f;
         PixelCentres(P, m);
         ToClip(m, xy, n, 2, &z);
-        draw(xy, z);
+        draw(xy, z, true);
     } else {
         BeginPrimitive();
-        draw(xy, 0.0f);
+        draw(xy, 0.0f, false);
         EndPrimitive();
     }
     glEnable(GL_ALPHA_TEST);
@@ -530,7 +560,7 @@ void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
     PrimitiveColour(c, m_colorKey, m_alpha);
     SelectTexture(-1, -1, 0, nullptr, false);
     float xy[2] = {static_cast<float>(x), static_cast<float>(y)};
-    DrawPrimitive(*this, true, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z) {
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, float z, bool) {
         glBegin(GL_POINTS);
         Vertex(v[0], v[1], z);
         glEnd();
@@ -542,18 +572,28 @@ void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
 {
     PrimitiveColour(c, m_colorKey, m_alpha);
     SelectTexture(-1, -1, 0, nullptr, false);
-    float xy[4] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-                   static_cast<float>(y2)};
-    DrawPrimitive(*this, false, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 2, [](const float* v, float z) {
-        glBegin(GL_LINES);
-        Vertex(v[0], v[1], z);
-        Vertex(v[2], v[3], z);
-        glEnd();
-        // Lines leave their last pixel out; light it so both ends show.
-        glBegin(GL_POINTS);
-        Vertex(v[2], v[3], z);
-        glEnd();
-    });
+    // Lines leave their last pixel out; it is lit so that both ends show.
+    // In a run where a unit is a pixel, by a second segment one pixel to
+    // the right from the end (a segment lights the pixels whose centre
+    // diamond it leaves, and the end lies 3/8 pixel into its own): the run
+    // then stays one primitive of the GL, which batches consecutive
+    // GL_LINES but not lines and points in turn. Elsewhere by a point.
+    float xy[8] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                   static_cast<float>(y2), static_cast<float>(x2), static_cast<float>(y2),
+                   static_cast<float>(x2) + 1.0f, static_cast<float>(y2)};
+    const bool* pixels = &m_runInPixels;
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4,
+                  [pixels](const float* v, float z, bool run) {
+                      const bool segment = run && *pixels;
+                      glBegin(GL_LINES);
+                      for (int i = 0; i < (segment ? 4 : 2); ++i) Vertex(v[2 * i], v[2 * i + 1], z);
+                      glEnd();
+                      if (!segment) {
+                          glBegin(GL_POINTS);
+                          Vertex(v[2], v[3], z);
+                          glEnd();
+                      }
+                  });
     glColor4ub(255, 255, 255, static_cast<GLubyte>(static_cast<int>(255.0f * m_alpha) % 256));
 }
 
@@ -575,7 +615,7 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     const float fx = static_cast<float>(X), fy = static_cast<float>(Y);
     const float fw = static_cast<float>(W), fh = static_cast<float>(H);
     float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
-    DrawPrimitive(*this, false, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z) {
+    DrawPrimitive(*this, PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, float z, bool) {
         const float q[16] = {v[0], v[1], 0, 0, v[2], v[3], 0, 0, v[4], v[5], 0, 0, v[6], v[7], 0, 0};
         EmitQuad(q, z);
     });

@@ -118,6 +118,7 @@ public:
     void EndDrawingRun();
     bool m_run = false;
     float m_runProjection[16] = {};
+    bool m_runInPixels = false; // the run's units are pixels of the viewport
     void SetSmoothShading(bool on) { m_smoothShading = on ? 1 : 0; }
     void ApplySmoothShading();
     void DrawQuad(const float* q);
