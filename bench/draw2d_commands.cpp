@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/quiet_stdout.h"
+#include "bench/bench_window.h"
 #include "media/commands2d.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
@@ -28,7 +28,8 @@ using namespace __VELTRIC__;
 
 namespace {
 
-constexpr int kW = 800, kH = 600;
+using benchwin::kH;
+using benchwin::kW;
 constexpr int kSprite = 1, kTiles = 2, kSmall = 3;
 
 void MakeSprite(OpenGLDedudeve* r, int n, int side, int tile)
@@ -52,11 +53,7 @@ void MakeSprite(OpenGLDedudeve* r, int n, int side, int tile)
 OpenGLDedudeve* Renderer()
 {
     static OpenGLDedudeve* r = [] {
-        auto* p = new OpenGLDedudeve;
-        QuietStdout quiet; // the start-up report
-        if (!p->Init(0, kW, kH, 24, 60, 0, false)) std::abort();
-        __g_pRbow = p;
-        p->m_alpha = 1.0f;
+        OpenGLDedudeve* p = benchwin::OpenRenderer();
         MakeSprite(p, kSprite, 16, 0);
         MakeSprite(p, kTiles, 16, 8);
         MakeSprite(p, kSmall, 4, 0);

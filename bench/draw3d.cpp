@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench/quiet_stdout.h"
+#include "bench/bench_window.h"
 #include "engine3d/dedudeve3d.h"
 #include "media/opengl_dedudeve.h"
 
@@ -19,16 +19,14 @@ using namespace __VELTRIC__;
 
 namespace {
 
-constexpr int kW = 800, kH = 600, kSide = 100; // 100 x 100 squares, two triangles each
+using benchwin::kH;
+using benchwin::kW;
+constexpr int kSide = 100; // 100 x 100 squares, two triangles each
 
 Dedudeve3D* Renderer3D()
 {
     static Dedudeve3D* r = [] {
-        auto* p = new OpenGLDedudeve;
-        QuietStdout quiet; // the start-up report
-        if (!p->Init(0, kW, kH, 24, 60, 0, false)) std::abort();
-        __g_pRbow = p;
-        p->m_alpha = 1.0f;
+        OpenGLDedudeve* p = benchwin::OpenRenderer();
         auto* r3 = new Dedudeve3D(p);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();

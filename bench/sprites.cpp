@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bench/quiet_stdout.h"
+#include "bench/bench_window.h"
 #include "media/image.h"
 #include "media/opengl_dedudeve.h"
 
@@ -18,16 +18,13 @@ using namespace __VELTRIC__;
 
 namespace {
 
-constexpr int kW = 800, kH = 600;
+using benchwin::kH;
+using benchwin::kW;
 
 OpenGLDedudeve* Renderer()
 {
     static OpenGLDedudeve* r = [] {
-        auto* p = new OpenGLDedudeve;
-        QuietStdout quiet; // the start-up report
-        if (!p->Init(0, kW, kH, 24, 60, 0, false)) std::abort();
-        __g_pRbow = p;
-        p->m_alpha = 1.0f;
+        OpenGLDedudeve* p = benchwin::OpenRenderer();
         // 16 sprites of 32 x 32 with a transparent corner each.
         for (int n = 0; n < 16; ++n) {
             OPENGL_IMAGE img;

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "bench/quiet_stdout.h"
+#include "bench/bench_window.h"
 #include "media/commands2d.h"
 #include "media/opengl_dedudeve.h"
 #include "media/surfaces.h"
@@ -19,19 +19,13 @@ using namespace __VELTRIC__;
 
 namespace {
 
-constexpr int kW = 800, kH = 600;
+using benchwin::kH;
+using benchwin::kW;
 
 OpenGLDedudeve* Renderer()
 {
     static OpenGLDedudeve* r = [] {
-        auto* p = new OpenGLDedudeve;
-        const int ok = [p] {
-            QuietStdout quiet; // the start-up report
-            return p->Init(0, kW, kH, 24, 60, 0, false);
-        }();
-        if (!ok) std::abort();
-        __g_pRbow = p;
-        p->m_alpha = 1.0f;
+        OpenGLDedudeve* p = benchwin::OpenRenderer();
         return p;
     }();
     return r;
