@@ -111,12 +111,7 @@ void BM_PlainQuads(benchmark::State& s)
         glBindTexture(GL_TEXTURE_2D, r->m_sprites[kSprite].texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glBegin(GL_QUADS);
-        glTexCoord2f(1, 1); glVertex2i(x + 16, y);
-        glTexCoord2f(0, 1); glVertex2i(x, y);
-        glTexCoord2f(0, 0); glVertex2i(x, y + 16);
-        glTexCoord2f(1, 0); glVertex2i(x + 16, y + 16);
-        glEnd();
+        benchwin::PlainQuad(x, y, 16);
     });
 }
 void BM_DRAWSPRITE(benchmark::State& s)
@@ -212,12 +207,7 @@ void BM_PlainQuads_4x4_100k(benchmark::State& s)
     Frames(s, "plain 4x4 quads, 100k a frame", 100000, [r](int, int x, int y) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, r->m_sprites[kSmall].texture);
-        glBegin(GL_QUADS);
-        glTexCoord2f(1, 1); glVertex2i(x + 4, y);
-        glTexCoord2f(0, 1); glVertex2i(x, y);
-        glTexCoord2f(0, 0); glVertex2i(x, y + 4);
-        glTexCoord2f(1, 0); glVertex2i(x + 4, y + 4);
-        glEnd();
+        benchwin::PlainQuad(x, y, 4);
     });
 }
 

@@ -57,12 +57,7 @@ void Frame(benchmark::State& state, int textures, bool plain)
             for (int i = 0; i < count; ++i) {
                 glBindTexture(GL_TEXTURE_2D, r->m_sprites[i % textures].texture);
                 const int x = (i * 37) % (kW - 32), y = (i * 53) % (kH - 32);
-                glBegin(GL_QUADS);
-                glTexCoord2f(1, 1); glVertex2i(x + 32, y);
-                glTexCoord2f(0, 1); glVertex2i(x, y);
-                glTexCoord2f(0, 0); glVertex2i(x, y + 32);
-                glTexCoord2f(1, 0); glVertex2i(x + 32, y + 32);
-                glEnd();
+                benchwin::PlainQuad(x, y, 32);
             }
         } else {
             for (int i = 0; i < count; ++i)

@@ -24,6 +24,13 @@ namespace __VELTRIC__ {
 
 int g_nTexture = -1;
 
+unsigned int BoundTexture()
+{
+    GLint t = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &t);
+    return static_cast<unsigned int>(t);
+}
+
 bool GetTile(const SpriteRecord& s, int k, TileArea& t)
 {
     t.tw = s.tileWidth;
@@ -135,14 +142,6 @@ void Emit2DQuad(OpenGLDedudeve& gl, const float* q)
     for (int i = 0; i < 16; ++i) c[i] = q[i];
     ToClip(P, c, 4, 4, &z);
     EmitQuad(c, z);
-}
-
-// The name bound on the active unit.
-GLuint BoundTexture()
-{
-    GLint t = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &t);
-    return static_cast<GLuint>(t);
 }
 
 // Finds tile `tile` of sprite n and binds the sprite's texture for drawing
@@ -284,6 +283,13 @@ void OpenGLDedudeve::ForgetTexture(unsigned int texture)
     m_wrap[texture] = 0;
 }
 
+void OpenGLDedudeve::DeleteTexture(unsigned int& name)
+{
+    ForgetTexture(name);
+    if (name) glDeleteTextures(1, &name);
+    name = 0;
+}
+
 void OpenGLDedudeve::ForgetAllTextures()
 {
     m_wrap.clear();
@@ -379,35 +385,22 @@ void OpenGLDedudeve::DrawSprite(int n, int x, int y)
     // The corners are summed in double: a position at the end of the int
     // range must not wrap round to the other side of the screen.
     const double X = x, Y = y;
-    float P[16];
-    if (InDrawingRun(P)) {
-        // The corners as the GL takes them from doubles, then clipped.
-        float v[8] = {static_cast<float>(X + iw), static_cast<float>(Y), static_cast<float>(X),
-                      static_cast<float>(Y), static_cast<float>(X), static_cast<float>(Y + ih),
-                      static_cast<float>(X + iw), static_cast<float>(Y + ih)};
-        float z = 0.0f;
-        ToClip(P, v, 4, 2, &z);
-        glBegin(GL_QUADS);
-        glTexCoord2f(smax, tmax);
-        Vertex(v[0], v[1], z);
-        glTexCoord2f(0, tmax);
-        Vertex(v[2], v[3], z);
-        glTexCoord2f(0, 0);
-        Vertex(v[4], v[5], z);
-        glTexCoord2f(smax, 0);
-        Vertex(v[6], v[7], z);
-        glEnd();
-        return;
-    }
+    // The corners rounded to single precision, as the GL takes them; in a
+    // run then clipped.
+    float v[8] = {static_cast<float>(X + iw), static_cast<float>(Y), static_cast<float>(X),
+                  static_cast<float>(Y),      static_cast<float>(X), static_cast<float>(Y + ih),
+                  static_cast<float>(X + iw), static_cast<float>(Y + ih)};
+    float z = 0.0f, P[16];
+    if (InDrawingRun(P)) ToClip(P, v, 4, 2, &z);
     glBegin(GL_QUADS);
     glTexCoord2f(smax, tmax);
-    glVertex2d(X + iw, Y);
+    Vertex(v[0], v[1], z);
     glTexCoord2f(0, tmax);
-    glVertex2d(X, Y);
+    Vertex(v[2], v[3], z);
     glTexCoord2f(0, 0);
-    glVertex2d(X, Y + ih);
+    Vertex(v[4], v[5], z);
     glTexCoord2f(smax, 0);
-    glVertex2d(X + iw, Y + ih);
+    Vertex(v[6], v[7], z);
     glEnd();
 }
 

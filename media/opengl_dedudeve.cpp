@@ -49,10 +49,7 @@ void OpenGLDedudeve::FreeAll()
     for (int n = 0; n < kSpriteCount; ++n) FreeSprite(n);
     for (SurfaceRecord& s : m_surfaces) {
         if (m_glReady) {
-            for (std::uint32_t& tex : s.texture) {
-                ForgetTexture(tex);
-                if (tex) glDeleteTextures(1, &tex);
-            }
+            for (std::uint32_t& tex : s.texture) DeleteTexture(tex);
         }
         std::memset(&s, 0, sizeof s);
     }

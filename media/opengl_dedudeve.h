@@ -101,6 +101,9 @@ public:
     void UseWrap(unsigned int texture, bool clamp);
     void MarkRepeat(unsigned int texture); // just made with GL_REPEAT
     void ForgetTexture(unsigned int texture); // deleted: its mode is unknown
+    // Deletes the texture `name` (when there is one), forgets its mode and
+    // clears the name.
+    void DeleteTexture(unsigned int& name);
     void ForgetAllTextures();
     void RepeatAllTextures(); // every clamped texture back to GL_REPEAT
     void DropClamped(unsigned int texture); // off the list of clamped names

@@ -55,12 +55,8 @@ void OpenGLDedudeve::EndPoly()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, sizeof(PolyVertex), &v->r);
         ApplySmoothShading();
-        if (textured) {
-            // A sprite drawn since StartPoly may have left it clamped.
-            GLint bound = 0;
-            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-            UseWrap(static_cast<GLuint>(bound), false);
-        }
+        // A sprite drawn since StartPoly may have left it clamped.
+        if (textured) UseWrap(BoundTexture(), false);
         glDrawArrays(GL_TRIANGLE_FAN, 0, count);
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);

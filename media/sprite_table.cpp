@@ -61,12 +61,8 @@ void OpenGLDedudeve::FreeSprite(int n)
     if (!IsSpriteNumber(n) || !m_sprites) return;
     SpriteRecord& s = m_sprites[n];
     if (m_glReady) {
-        ForgetTexture(s.texture);
-        ForgetTexture(s.texture2);
-        if (s.texture) glDeleteTextures(1, &s.texture);
-        if (s.texture2) glDeleteTextures(1, &s.texture2);
-        s.texture = 0;
-        s.texture2 = 0;
+        DeleteTexture(s.texture);
+        DeleteTexture(s.texture2);
     }
     s.texWidth = 65535;
     s.texHeight = 65535;
@@ -96,9 +92,7 @@ int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, u
     if (!nearest) EdgeColourPass(buf.pixels, tw, th);
 
     DefaultUnpackState();
-    ForgetTexture(*tex);
-    glDeleteTextures(1, tex);
-    *tex = 0;
+    DeleteTexture(*tex);
     glGenTextures(1, tex);
     glBindTexture(GL_TEXTURE_2D, *tex);
     const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
@@ -108,8 +102,7 @@ int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, u
 
     if (tex2) {
         DefaultUnpackState();
-        ForgetTexture(*tex2);
-        if (*tex2) glDeleteTextures(1, tex2);
+        DeleteTexture(*tex2);
         glGenTextures(1, tex2);
         glBindTexture(GL_TEXTURE_2D, *tex2);
         SetRepeatAndFilter(*this, *tex2, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
@@ -175,10 +168,8 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
     SpriteRecord& s = m_sprites[n];
     if (s.texWidth != tw || s.texHeight != th || !s.texture) {
         if (m_glReady) {
-            ForgetTexture(s.texture);
-            ForgetTexture(s.texture2);
-            if (s.texture) glDeleteTextures(1, &s.texture);
-            if (s.texture2) glDeleteTextures(1, &s.texture2);
+            DeleteTexture(s.texture);
+            DeleteTexture(s.texture2);
         }
         s.texture = 0;
         s.texture2 = 0;

@@ -46,11 +46,7 @@ int OpenGLDedudeve::FreeSurface(int n)
     SurfaceRecord& s = m_surfaces[n];
     if (m_glReady) {
         for (int c = 0; c < s.columns && c < kGrid; ++c) {
-            for (int r = 0; r < s.rows && r < kGrid; ++r) {
-                GLuint& t = s.texture[c * kGrid + r];
-                ForgetTexture(t);
-                if (t) glDeleteTextures(1, &t);
-            }
+            for (int r = 0; r < s.rows && r < kGrid; ++r) DeleteTexture(s.texture[c * kGrid + r]);
         }
     }
     s = SurfaceRecord{};
@@ -73,8 +69,7 @@ int OpenGLDedudeve::GrabSurface(int n)
             if (s.texWidth[e] == T && s.texHeight[e] == T && s.texture[e]) {
                 glBindTexture(GL_TEXTURE_2D, s.texture[e]);
             } else {
-                ForgetTexture(s.texture[e]);
-                if (s.texture[e]) glDeleteTextures(1, &s.texture[e]);
+                DeleteTexture(s.texture[e]);
                 glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
                 glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
                 glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
@@ -105,10 +100,7 @@ int OpenGLDedudeve::GrabSurface(int n)
     // Tiles of an earlier, larger grid would be lost to FreeSurface.
     for (int e = 0; e < kGrid * kGrid; ++e) {
         if (e / kGrid < columns && e % kGrid < rows) continue;
-        if (s.texture[e] && m_glReady) {
-            ForgetTexture(s.texture[e]);
-            glDeleteTextures(1, &s.texture[e]);
-        }
+        if (m_glReady) DeleteTexture(s.texture[e]);
         s.texture[e] = 0;
         s.texWidth[e] = s.texHeight[e] = s.usedWidth[e] = s.usedHeight[e] = 0;
     }
