@@ -68,7 +68,6 @@ void SubdivideSphereGrid(float* centre, float radius, float* e1, float* e2, floa
 
 void Dedudeve3D::DrawCoordAxis(float x, float y, float z)
 {
-    if (renderer2D) renderer2D->EndDrawingRun(); // drawn with the GL's matrices
     // World coordinates whatever the model-matrix level holds.
     glPushMatrix();
     glLoadMatrixf(viewMatrix);
@@ -105,7 +104,6 @@ void Dedudeve3D::DrawCoordAxis(float x, float y, float z)
 
 void Dedudeve3D::DrawDot(const float* p, unsigned long colour, float size)
 {
-    if (renderer2D) renderer2D->EndDrawingRun(); // drawn with the GL's matrices
     glPushMatrix();
     glEnable(GL_COLOR_MATERIAL);
     SetColour(colour);
@@ -126,7 +124,6 @@ void Dedudeve3D::DrawDot(const float* p, unsigned long colour, float size)
 
 void Dedudeve3D::DrawLine(const float* p, const float* q, unsigned long colour, float width)
 {
-    if (renderer2D) renderer2D->EndDrawingRun(); // drawn with the GL's matrices
     glPushMatrix();
     glEnable(GL_COLOR_MATERIAL);
     SetColour(colour);
@@ -149,7 +146,6 @@ void Dedudeve3D::DrawLine(const float* p, const float* q, unsigned long colour, 
 void Dedudeve3D::DrawAABB(const float* centre, const float* a, const float* b, const float* c,
                           unsigned long colour, short width)
 {
-    if (renderer2D) renderer2D->EndDrawingRun(); // drawn with the GL's matrices
     NoTextures(*this);
     glDisable(GL_BLEND);
     glEnable(GL_COLOR_MATERIAL);
@@ -189,7 +185,6 @@ void Dedudeve3D::DrawAABB(const float* centre, const float* a, const float* b, c
 
 void Dedudeve3D::DrawSphereGrid(float* centre, float radius, unsigned long colour, short width)
 {
-    if (renderer2D) renderer2D->EndDrawingRun(); // drawn with the GL's matrices
     LightingOff lighting(*this);
     NoTextures(*this);
     glDisable(GL_BLEND);

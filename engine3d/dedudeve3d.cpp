@@ -67,7 +67,6 @@ void Dedudeve3D::ResetToLevel0()
 
 void Dedudeve3D::Make3DViewport(float nearZ, float farZ, float fov)
 {
-    if (renderer2D) renderer2D->EndDrawingRun();
     DoShadows(false); // a shadow pass still running ends first
 
     const double deg = fov + 5.0f <= 89.0f ? fov + 5.0 : 89.0;
@@ -183,7 +182,6 @@ void Dedudeve3D::SetCameraUp(float x, float y, float z)
 
 void Dedudeve3D::ExtractFrustum()
 {
-    if (renderer2D) renderer2D->EndDrawingRun();
     float p[16], m[16];
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);

@@ -239,7 +239,6 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
     const int n = O.frames.Count();
     if (n == 0 || O.frames[0].points.Count() == 0) return;
     if (level < 0 || level >= kLevelCount) return;
-    if (renderer2D) renderer2D->EndDrawingRun(); // objects draw with the GL's matrices
 
     // Frames A and B and the weight of A.
     int a, b;
@@ -430,14 +429,12 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
                 glActiveTextureArb(GL_TEXTURE1_ARB);
                 glClientActiveTextureArb(GL_TEXTURE1_ARB);
                 glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t1, ids));
-                renderer2D->UseWrap(TextureName(renderer2D, t1, ids), false);
                 glEnableClientState(GL_TEXTURE_COORD_ARRAY);
                 glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
                 glActiveTextureArb(GL_TEXTURE0_ARB);
                 glClientActiveTextureArb(GL_TEXTURE0_ARB);
             }
             glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t0, ids));
-            renderer2D->UseWrap(TextureName(renderer2D, t0, ids), false);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
         }
@@ -476,7 +473,6 @@ void Dedudeve3D::RenderMD2(MeshObjectX& O, int f1, int f2, float factor, bool in
         if (t0 >= 0) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, TextureName(renderer2D, t0, ids));
-            renderer2D->UseWrap(TextureName(renderer2D, t0, ids), false);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, kStride, at(kOffUV));
         }

@@ -43,7 +43,6 @@ void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, 
         return;
     }
     // Lit vertices are read before the transform: a run of 2D draws ends.
-    if (renderer2D) renderer2D->EndDrawingRun();
     glEnable(GL_LIGHTING);
     glEnable(light);
     lightMask = static_cast<std::uint8_t>(lightMask | (1u << i));

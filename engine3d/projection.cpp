@@ -49,7 +49,6 @@ struct GlView {
     GLfloat modelview[16];
     GlView()
     {
-        if (__g_pRbow) __g_pRbow->EndDrawingRun();
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);

@@ -147,7 +147,6 @@ bool Dedudeve3D::LoadShader(int slot, char const* vertexFile, char const* fragme
 void Dedudeve3D::SetShader(int slot)
 {
     if (!glUseProgramObjectArb) return;
-    if (renderer2D) renderer2D->EndDrawingRun(); // a shader reads the untransformed vertex
     if (ValidSlot(slot)) {
         currentShader = slot;
         glUseProgramObjectArb(shaders[slot].program);

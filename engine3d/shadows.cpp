@@ -19,7 +19,6 @@ namespace __VELTRIC__ {
 void Dedudeve3D::DoShadows(bool start)
 {
     if ((shadowPass != 0) == start) return;
-    if (renderer2D) renderer2D->EndDrawingRun();
     shadowPass = start ? 1 : 0;
 
     if (start) {

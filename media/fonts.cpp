@@ -130,7 +130,6 @@ void OpenGLDedudeve::Text2D(int font, const char* text, float x, float y, float 
 void OpenGLDedudeve::Text3D(int font, const char* text, float x, float y, float z, float size)
 {
     if (!text || !IsFontNumber(font) || !m_sprites) return;
-    EndDrawingRun(); // the matrices are read below
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
     const GLboolean lighting = glIsEnabled(GL_LIGHTING);
     glDisable(GL_CULL_FACE);

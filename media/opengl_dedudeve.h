@@ -90,38 +90,8 @@ public:
 
     // ---- 2D drawing and collision (drawing module) ----
     void SetTexture3D(int a, int b, int second, unsigned int* ids);
-    // SetTexture3D without touching the wrap modes: for the sprite paths,
-    // which set the mode they draw with themselves.
-    void SelectTexture(int a, int b, int second, unsigned int* ids, bool repeat);
-    // Wrap modes as last set here, by texture name. Sprite quads are drawn
-    // with GL_CLAMP_TO_EDGE, everything else with GL_REPEAT; a texture's mode
-    // is changed only when a draw needs the other one, since every change
-    // ends the GL's batch of immediate-mode primitives. UseWrap sets the mode
-    // of `texture`, which must be bound on the active unit.
-    void UseWrap(unsigned int texture, bool clamp);
-    void MarkRepeat(unsigned int texture); // just made with GL_REPEAT
-    void ForgetTexture(unsigned int texture); // deleted: its mode is unknown
-    // Deletes the texture `name` (when there is one), forgets its mode and
-    // clears the name.
+    // Deletes the texture `name` (when there is one) and clears the name.
     void DeleteTexture(unsigned int& name);
-    void ForgetAllTextures();
-    void RepeatAllTextures(); // every clamped texture back to GL_REPEAT
-    void DropClamped(unsigned int texture); // off the list of clamped names
-    // Runs of 2D draws. Sprites, tiles, lines, points and rectangles drawn
-    // one after another in the 2D state are sent with their clip
-    // coordinates worked out here and both GL matrices at the identity, so
-    // no matrix changes between them and the GL batches them. The 2D
-    // projection is kept meanwhile and goes back into the GL when anything
-    // else draws or looks at the matrices: every such path calls
-    // EndDrawingRun first (the public SetTexture3D does).
-    bool DrawingRun(float projection[16]); // begins or goes on; false: draw as usual
-    // For draws that need no matrix of their own: they go on a run but
-    // begin none (they batch without one).
-    bool InDrawingRun(float projection[16]) { return m_run && DrawingRun(projection); }
-    void EndDrawingRun();
-    bool m_run = false;
-    float m_runProjection[16] = {};
-    bool m_runInPixels = false; // the run's units are pixels of the viewport
     void SetSmoothShading(bool on) { m_smoothShading = on ? 1 : 0; }
     void ApplySmoothShading();
     void DrawQuad(const float* q);
@@ -155,8 +125,6 @@ public:
     int m_texSecond = -1;
     bool m_texUseSecond = false;
     bool m_unit1Off = false; // texture unit 1 was last switched off by SetTexture3D
-    std::vector<std::uint8_t> m_wrap;      // by texture name: 0 unknown, 1 repeat, 2 clamp
-    std::vector<unsigned int> m_clamped;   // the names whose mode is clamp
 
     // ---- surfaces and render-to-texture screens (surface module) ----
     int FBO_create(int screen, int sprite, int w, int h);

@@ -38,7 +38,6 @@ void OpenGLDedudeve::PolyPoint(int x, int y, float u, float v, unsigned long c)
 
 void OpenGLDedudeve::EndPoly()
 {
-    EndDrawingRun();
     const int count = g_PolyPoints.Count();
     const PolyVertex* v = g_PolyPoints.Items();
     glEnable(GL_COLOR_MATERIAL);
@@ -55,8 +54,6 @@ void OpenGLDedudeve::EndPoly()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, sizeof(PolyVertex), &v->r);
         ApplySmoothShading();
-        // A sprite drawn since StartPoly may have left it clamped.
-        if (textured) UseWrap(BoundTexture(), false);
         glDrawArrays(GL_TRIANGLE_FAN, 0, count);
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);

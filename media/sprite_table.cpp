@@ -25,11 +25,9 @@ void DefaultUnpackState()
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
-// For the texture just made and bound: the renderer's wrap table learns it
-// repeats (its name may be that of a deleted, clamped one).
-void SetRepeatAndFilter(OpenGLDedudeve& gl, GLuint name, GLint mag, GLint min)
+// For the texture just made and bound.
+void SetRepeatAndFilter(GLint mag, GLint min)
 {
-    gl.MarkRepeat(name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
@@ -96,7 +94,7 @@ int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, u
     glGenTextures(1, tex);
     glBindTexture(GL_TEXTURE_2D, *tex);
     const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
-    SetRepeatAndFilter(*this, *tex, filter, filter);
+    SetRepeatAndFilter(filter, filter);
     if (normalmap) build_detail_normalmap(buf);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, buf.pixels);
 
@@ -105,7 +103,7 @@ int OpenGLDedudeve::MakeTexture(OPENGL_IMAGE& img, int x, int y, int w, int h, u
         DeleteTexture(*tex2);
         glGenTextures(1, tex2);
         glBindTexture(GL_TEXTURE_2D, *tex2);
-        SetRepeatAndFilter(*this, *tex2, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
+        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
         int side = MakeSquareInPlace(buf.pixels, tw, th);
         for (int level = 0; side > 0; ++level) {
             glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -176,7 +174,7 @@ int OpenGLDedudeve::GrabSprite(int n, int x, int y, int w, int h)
         DefaultUnpackState();
         glGenTextures(1, &s.texture);
         glBindTexture(GL_TEXTURE_2D, s.texture);
-        SetRepeatAndFilter(*this, s.texture, GL_LINEAR, GL_LINEAR);
+        SetRepeatAndFilter(GL_LINEAR, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     } else {
         glBindTexture(GL_TEXTURE_2D, s.texture);

@@ -76,7 +76,6 @@ int OpenGLDedudeve::GrabSurface(int n)
                 glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
                 glGenTextures(1, &s.texture[e]);
                 glBindTexture(GL_TEXTURE_2D, s.texture[e]);
-                MarkRepeat(s.texture[e]);
                 glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
                 glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
                 glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -241,7 +241,6 @@ int OpenGLDedudeve::SetScreen(int w, int h, int bpp, int fullscreen)
         const int nh = h ? h : m_height;
         const int nbpp = bpp ? bpp : m_bpp;
         if (nw <= 0 || nh <= 0) return 0;
-        EndDrawingRun();
         if (!SDL_SetVideoMode(nw, nh, nbpp, SDL_OPENGL)) {
             // Go back to the mode that worked; the stored sizes never changed.
             if (m_width > 0 && m_height > 0) SDL_SetVideoMode(m_width, m_height, m_bpp, SDL_OPENGL);
@@ -251,7 +250,7 @@ int OpenGLDedudeve::SetScreen(int w, int h, int bpp, int fullscreen)
         m_height = nh;
         m_bpp = nbpp;
         // A new mode may come with a new GL context: nothing known holds.
-        ForgetAllTextures();
+        m_unit1Off = false;
     }
 #ifdef __APPLE__
     (void)fullscreen;
@@ -270,7 +269,6 @@ void OpenGLDedudeve::ChangeSize(int w, int h)
 
 void OpenGLDedudeve::Make2DViewport(int x, int y, int w, int h)
 {
-    EndDrawingRun();
     if (w < 1 || h < 1) {
         w = m_width;
         h = m_height;
@@ -312,9 +310,6 @@ void OpenGLDedudeve::Make2DViewport(int x, int y, int w, int h)
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
     m_smoothShading = 1;
     SetTexture3D(-1, -1, 0, nullptr);
-    // Textures the sprite quads left clamped repeat again from here on, as
-    // anything outside the renderer that reads their wrap mode expects.
-    RepeatAllTextures();
 }
 
 } // namespace __VELTRIC__
