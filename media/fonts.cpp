@@ -124,7 +124,19 @@ void OpenGLDedudeve::Text2D(int font, const char* text, float x, float y, float 
         m_textVertices.Push(TextVertex{x0, y0, z, u, v + st.vh});
         x0 += st.cellW;
     }
-    DrawVertexArray(GL_QUADS);
+    // The queue's quads as one immediate-mode primitive: the same quads as
+    // drawing the queue as an array, but a run of text and sprites stays
+    // one batch of the GL, where an array draw would end it.
+    const TextVertex* v = m_textVertices.Items();
+    glBegin(GL_QUADS);
+    for (int i = 0, n = m_textVertices.Count(); i < n; ++i) {
+        glTexCoord2f(v[i].u, v[i].v);
+        if (z == 0.0f)
+            glVertex2f(v[i].x, v[i].y);
+        else
+            glVertex3f(v[i].x, v[i].y, v[i].z);
+    }
+    glEnd();
 }
 
 void OpenGLDedudeve::Text3D(int font, const char* text, float x, float y, float z, float size)

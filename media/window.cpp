@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "media/command_args.h"
 #include "media/gl_extensions.h"
@@ -70,6 +73,27 @@ void OpenGLDedudeve::SetupAccurateTimer()
     SDL_Init(SDL_INIT_TIMER);
 #endif
 }
+
+namespace {
+
+// The GL gathers thousands of 2D primitives into one draw, for which the
+// software driver allocates vertex buffers of some megabytes and frees them
+// again. Under the allocator's default thresholds each such buffer is
+// mapped afresh (or the heap's top given back and grown again) for every
+// draw, and the page faults of touching it anew cost more than the batching
+// saves (measured: lines drawn in one batch ran at half the rate of lines
+// drawn one by one). Buffers up to 8 MiB are kept on the heap and that much
+// free top is not given back.
+void KeepHeapForBatches()
+{
+#if defined(__GLIBC__)
+    constexpr int kKeep = 8 << 20;
+    mallopt(M_MMAP_THRESHOLD, kKeep);
+    mallopt(M_TRIM_THRESHOLD, kKeep);
+#endif
+}
+
+} // namespace
 
 int OpenGLDedudeve::Init(unsigned long, int w, int h, int bpp, unsigned int maxfps,
                          int multisamples, bool fullscreen)
@@ -158,6 +182,7 @@ int OpenGLDedudeve::Init(unsigned long, int w, int h, int bpp, unsigned int maxf
     std::puts("Viewport");
     Make2DViewport(0, 0, 0, 0);
     std::puts("GFX seem OK");
+    KeepHeapForBatches();
     m_glReady = 1;
     return 1;
 }
