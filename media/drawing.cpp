@@ -135,18 +135,18 @@ bool BindTile(OpenGLDedudeve& gl, int n, int tile, TileArea& t)
 // instead lands them on the same pixels and changes no matrix.
 struct PixelCentres {
     bool byVertex;  // add kOffset to the coordinates
-    bool unitPixel; // one unit of x is one pixel of the viewport
+    bool unitPixel; // one unit of x is one pixel of the viewport (when asked)
 };
 constexpr float kOffset = 0.375f;
 
-PixelCentres HowToReachCentres()
+PixelCentres HowToReachCentres(bool askUnit)
 {
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     PixelCentres c{false, false};
     c.byVertex = m[0] == 1 && m[1] == 0 && m[2] == 0 && m[3] == 0 && m[4] == 0 && m[5] == 1 && m[6] == 0 &&
                  m[7] == 0 && m[11] == 0 && m[15] == 1;
-    if (!c.byVertex) return c;
+    if (!c.byVertex || !askUnit) return c;
     float p[16];
     GLint view[4] = {0, 0, 0, 0};
     glGetFloatv(GL_PROJECTION_MATRIX, p);
@@ -172,14 +172,15 @@ void EndProjectionOffset()
 }
 
 // draw(xy, centres) with the n vertices xy moved to pixel centres, by
-// their coordinates or by the projection. The alpha test is off while the
-// colour's alpha would fail it, and on afterwards.
+// their coordinates or by the projection (`askUnit`: whether a unit is a
+// pixel matters to the draw). The alpha test is off while the colour's
+// alpha would fail it, and on afterwards.
 template <class Draw>
-void DrawPrimitive(GLubyte alpha, float* xy, int n, Draw draw)
+void DrawPrimitive(GLubyte alpha, float* xy, int n, bool askUnit, Draw draw)
 {
     const bool alphaOff = AlphaTestHides(alpha);
     if (alphaOff) glDisable(GL_ALPHA_TEST);
-    const PixelCentres c = HowToReachCentres();
+    const PixelCentres c = HowToReachCentres(askUnit);
     if (c.byVertex) {
         for (int i = 0; i < 2 * n; ++i) xy[i] += kOffset;
         draw(xy, c);
@@ -396,7 +397,7 @@ void OpenGLDedudeve::DrawPixel(int x, int y, unsigned long c)
     PrimitiveColour(c, m_colorKey, m_alpha);
     SetTexture3D(-1, -1, 0, nullptr);
     float xy[2] = {static_cast<float>(x), static_cast<float>(y)};
-    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, [](const float* v, PixelCentres) {
+    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 1, false, [](const float* v, PixelCentres) {
         glBegin(GL_POINTS);
         glVertex2f(v[0], v[1]);
         glEnd();
@@ -417,7 +418,7 @@ void OpenGLDedudeve::DrawLine(int x1, int y1, int x2, int y2, unsigned long c)
     float xy[8] = {static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
                    static_cast<float>(y2), static_cast<float>(x2), static_cast<float>(y2),
                    static_cast<float>(x2) + 1.0f, static_cast<float>(y2)};
-    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, PixelCentres how) {
+    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, true, [](const float* v, PixelCentres how) {
         const bool segment = how.byVertex && how.unitPixel;
         glBegin(GL_LINES);
         for (int i = 0; i < (segment ? 4 : 2); ++i) glVertex2f(v[2 * i], v[2 * i + 1]);
@@ -449,7 +450,7 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     const float fx = static_cast<float>(X), fy = static_cast<float>(Y);
     const float fw = static_cast<float>(W), fh = static_cast<float>(H);
     float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
-    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, [](const float* v, PixelCentres) {
+    DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, false, [](const float* v, PixelCentres) {
         const Corner q[6] = {{v[0], v[1], 0, 0}, {v[2], v[3], 0, 0}, {v[4], v[5], 0, 0},
                              {v[0], v[1], 0, 0}, {v[4], v[5], 0, 0}, {v[6], v[7], 0, 0}};
         EmitTriangles(q, 2, false);
