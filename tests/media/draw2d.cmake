@@ -13,8 +13,9 @@ veltric_gtest(sprite_table_odd_window_test LABELS gl
 target_compile_definitions(sprite_table_odd_window_test PRIVATE GL_WINDOW_W=642)
 veltric_gtest(drawing_test LABELS gl
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/drawing_test.cpp)
+# Compared with the same scenes drawn by the literal GL sequences.
 veltric_gtest(drawing_scene_test LABELS gl
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/drawing_scene_test.cpp)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/drawing_scene_test.cpp ${CMAKE_CURRENT_LIST_DIR}/literal_2d.cpp)
 veltric_gtest(collision_test LABELS gl
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/collision_test.cpp)
 veltric_gtest(fonts_test LABELS gl
