@@ -370,8 +370,9 @@ void OpenGLDedudeve::StretchTile(int n, int tile, int x, int y, int w, int h)
     const float fw = static_cast<float>(w) + 0.1f, fh = static_cast<float>(h) + 0.1f;
     const Corner q[4] = {{fx, fy, t.s0, t.tt}, {fx, fy + fh, t.s0, t.tb}, {fx + fw, fy + fh, t.s1, t.tb},
                          {fx + fw, fy, t.s1, t.tt}};
-    // The 0.1 keeps a side of -0.1 .. 0 from turning the quad round.
-    EmitSpriteQuad(q, m_sprites[n], m_smoothShading != 0, (fw < 0) != (fh < 0));
+    // One negative side turns the quad clockwise, which the culled 2D state
+    // hides: unlike STRETCHSPRITE, a stretched tile keeps the front face.
+    EmitSpriteQuad(q, m_sprites[n], m_smoothShading != 0, false);
 }
 
 void OpenGLDedudeve::RotoZoomTile(int n, int tile, int x, int y, float angle, float scale)

@@ -27,11 +27,6 @@ using literal2d::Way;
 
 namespace {
 
-// The one use of the renderer's drawing internals: it draws runs of sprites
-// and lines under identity matrices, which must be ended before the test
-// draws with plain GL or reads the window.
-void SettleRenderer() { Renderer()->EndDrawingRun(); }
-
 // FNV-1a over the window's RGB bytes.
 std::uint64_t WindowHash(std::vector<unsigned char>* keep = nullptr)
 {
@@ -97,7 +92,7 @@ public:
     // and the blending of every draw.
     void ExpectTheLiteralPicture(const Scene& scene, const char* name)
     {
-        const literal2d::Stage stage{*R, W, H, {40, 70, 100}, SettleRenderer};
+        const literal2d::Stage stage{*R, W, H, {40, 70, 100}};
         const literal2d::Frame ref = literal2d::Shoot(stage, scene, Way::Literal);
         const literal2d::Frame ours = literal2d::Shoot(stage, scene, Way::Commands);
         const literal2d::Mask outline = literal2d::Outline(stage, scene);
@@ -373,7 +368,7 @@ struct Numbers {
 // However the renderer works out the corners of turned sprites and the ends
 // of lines, they land where the GL moving and turning them through its own
 // matrices puts them, for any position, angle and scale.
-TEST_F(DrawingScene, RunsLandWhereTheGLsOwnMatricesPutTheDraws)
+TEST_F(DrawingScene, TurnedSpritesAndLinesLandWhereTheGLsOwnMatricesPutThem)
 {
     for (int smooth : {0, 1}) {
         Scene s{cmd::SMOOTHSHADING(smooth)};

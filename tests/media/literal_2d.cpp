@@ -610,11 +610,9 @@ void ClearTo(const unsigned char c[3])
 
 Frame Shoot(const Stage& stage, const Scene& scene, Way way)
 {
-    stage.settle();
     Reset(stage);
     ClearTo(stage.background);
     for (const Draw& d : scene) d(way);
-    stage.settle();
     Frame f;
     f.w = stage.w;
     f.h = stage.h;
@@ -636,7 +634,6 @@ Mask Outline(const Stage& stage, const Scene& scene)
     m.w = stage.w;
     m.h = stage.h;
     m.on.assign(static_cast<std::size_t>(m.w) * m.h, 0);
-    stage.settle();
     Reset(stage);
     const unsigned char black[3] = {0, 0, 0};
     std::vector<unsigned char> px;

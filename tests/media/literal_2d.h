@@ -92,13 +92,11 @@ struct Mask {
     bool at(int x, int y) const { return on[static_cast<std::size_t>(y) * w + x] != 0; }
 };
 
-// Where and how the scenes are drawn. `settle` runs before the test draws
-// with plain GL or reads the window, after the commands have drawn.
+// Where the scenes are drawn.
 struct Stage {
     OpenGLDedudeve& r;
     int w, h;
     unsigned char background[3];
-    std::function<void()> settle;
 };
 
 // The scene drawn one way from the per-frame 2D state on the background,
