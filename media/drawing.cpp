@@ -104,13 +104,12 @@ void EmitTriangles(const Corner* c, int n, bool textured)
 void EmitSpriteQuad(const Corner q[4], const SpriteRecord& s, bool bilinear, bool mirrored)
 {
     Corner pieces[3 * kMaxClampTriangles];
-    int n;
+    int n = 2;
     if (bilinear) {
-        n = ClampedPieces(q, s.texWidth, s.texHeight, pieces);
+        n = ClampedTriangles(q, s.texWidth, s.texHeight, pieces);
     } else {
         const int order[6] = {0, 1, 2, 0, 2, 3};
         for (int i = 0; i < 6; ++i) pieces[i] = q[order[i]];
-        n = 2;
     }
     if (mirrored) glFrontFace(GL_CW);
     EmitTriangles(pieces, n, true);

@@ -119,7 +119,7 @@ void GridPoint(const Corner q[4], float a, float b, float& x, float& y)
 
 // The grid pieces when q is a parallelogram whose coordinate `alongA`
 // changes along q0 -> q1 only and the other along q0 -> q3 only; else -1.
-int GridPieces(const Corner q[4], Range rs, Range rt, Corner* out)
+int GridPieces(const Corner q[4], Range rs, Range rt, ClampPiece* out)
 {
     if (q[0].x + q[2].x != q[1].x + q[3].x || q[0].y + q[2].y != q[1].y + q[3].y) return -1;
     int alongA;
@@ -141,23 +141,20 @@ int GridPieces(const Corner q[4], Range rs, Range rt, Corner* out)
         for (int i = 0; i + 1 < na; ++i) {
             const Cut* a[4] = {&ca[i], &ca[i + 1], &ca[i + 1], &ca[i]};
             const Cut* b[4] = {&cb[j], &cb[j], &cb[j + 1], &cb[j + 1]};
-            Corner cell[4];
+            ClampPiece& cell = out[k++];
+            cell.n = 4;
             for (int c = 0; c < 4; ++c) {
-                GridPoint(q, a[c]->at, b[c]->at, cell[c].x, cell[c].y);
-                Coord(cell[c], alongA) = a[c]->coord;
-                Coord(cell[c], alongB) = b[c]->coord;
+                GridPoint(q, a[c]->at, b[c]->at, cell.v[c].x, cell.v[c].y);
+                Coord(cell.v[c], alongA) = a[c]->coord;
+                Coord(cell.v[c], alongB) = b[c]->coord;
             }
-            k += FanTriangles(cell, 4, out + 3 * k);
         }
     return k;
 }
 
 // ---- any quad, triangle by triangle ----
 
-struct Piece {
-    Corner v[8];
-    int n = 0;
-};
+using Piece = ClampPiece;
 
 // p cut by the line where the coordinate `axis` equals `value`: the part at
 // or below it and the part at or above it (each with < 3 corners when empty).
@@ -179,7 +176,7 @@ void SplitPiece(const Piece& p, int axis, float value, Piece& below, Piece& abov
     }
 }
 
-int TrianglePieces(const Corner& a, const Corner& b, const Corner& c, Range rs, Range rt, Corner* out)
+int TrianglePieces(const Corner& a, const Corner& b, const Corner& c, Range rs, Range rt, ClampPiece* out)
 {
     Piece pieces[9], next[9];
     int n = 1;
@@ -205,28 +202,45 @@ int TrianglePieces(const Corner& a, const Corner& b, const Corner& c, Range rs, 
             n = m;
         }
     }
-    int k = 0;
-    for (int i = 0; i < n; ++i) k += FanTriangles(pieces[i].v, pieces[i].n, out + 3 * k);
-    return k;
+    for (int i = 0; i < n; ++i) out[i] = pieces[i];
+    return n;
 }
 
 } // namespace
 
-int ClampedPieces(const Corner q[4], int tw, int th, Corner* out)
+int ClampedPieces(const Corner q[4], int tw, int th, ClampPiece* out)
 {
     const Range rs = HeldRange(tw > 0 ? tw : 1), rt = HeldRange(th > 0 ? th : 1);
     bool inside = true;
     for (int i = 0; i < 4; ++i)
         inside = inside && q[i].s >= rs.lo && q[i].s <= rs.hi && q[i].t >= rt.lo && q[i].t <= rt.hi;
-    if (!inside) {
-        const int grid = GridPieces(q, rs, rt, out);
-        if (grid >= 0) return grid;
-        const int k = TrianglePieces(q[0], q[1], q[2], rs, rt, out);
-        return k + TrianglePieces(q[0], q[2], q[3], rs, rt, out + 3 * k);
+    if (inside) return 0;
+    int n = GridPieces(q, rs, rt, out);
+    if (n == 1) {
+        // A grid of one cell: the quad itself, unless its coordinates are held.
+        bool same = true;
+        for (int i = 0; i < 4; ++i) same = same && out[0].v[i].s == q[i].s && out[0].v[i].t == q[i].t;
+        if (same) return 0;
     }
-    const int order[6] = {0, 1, 2, 0, 2, 3};
-    for (int i = 0; i < 6; ++i) out[i] = q[order[i]];
-    return 2;
+    if (n < 0) {
+        n = TrianglePieces(q[0], q[1], q[2], rs, rt, out);
+        n += TrianglePieces(q[0], q[2], q[3], rs, rt, out + n);
+    }
+    return n;
+}
+
+int ClampedTriangles(const Corner q[4], int tw, int th, Corner* out)
+{
+    ClampPiece pieces[kMaxClampPieces];
+    const int n = ClampedPieces(q, tw, th, pieces);
+    if (n == 0) {
+        const int order[6] = {0, 1, 2, 0, 2, 3};
+        for (int i = 0; i < 6; ++i) out[i] = q[order[i]];
+        return 2;
+    }
+    int k = 0;
+    for (int i = 0; i < n; ++i) k += FanTriangles(pieces[i].v, pieces[i].n, out + 3 * k);
+    return k;
 }
 
 } // namespace __VELTRIC__

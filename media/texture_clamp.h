@@ -19,18 +19,29 @@ struct Corner {
     float x, y, s, t;
 };
 
+// A convex piece of a quad: its corners in the quad's winding.
+struct ClampPiece {
+    Corner v[8];
+    int n = 0;
+};
+constexpr int kMaxClampPieces = 18;
+
 // The pieces of the quad q (four corners, drawn as the fan (0, 1, 2),
-// (0, 2, 3)) over a texture of tw x th texels, as triangles in the fan's
-// winding, three corners each, into out; returns their number (at most
-// kMaxClampTriangles). When nothing samples beyond the held range, these are
-// the quad's own two triangles.
+// (0, 2, 3)) over a texture of tw x th texels, into out; returns their
+// number, 0 when nothing samples beyond the held range (the quad is drawn
+// as it stands).
 //
 // A parallelogram whose s follows one pair of sides and t the other (a
-// stretched sprite or tile) is cut on a grid; where its sides run along the
-// pixel rows and columns, a cut is made only when a pixel centre lies
-// beyond it (positions are taken as pixels, as the 2D projection has them).
-// Any other quad is cut triangle by triangle.
-constexpr int kMaxClampTriangles = 96;
-int ClampedPieces(const Corner q[4], int tw, int th, Corner* out);
+// stretched sprite or tile) is cut on a grid into at most 3 x 3 cells;
+// where its sides run along the pixel rows and columns, a cut is made only
+// when a pixel centre lies beyond it (positions are taken as pixels, as the
+// 2D projection has them). Any other quad is cut triangle by triangle.
+int ClampedPieces(const Corner q[4], int tw, int th, ClampPiece* out);
+
+// The same as triangles, three corners each, in the fan's winding: the
+// quad's own two triangles when nothing is cut. Returns their number (at
+// most kMaxClampTriangles).
+constexpr int kMaxClampTriangles = 6 * kMaxClampPieces;
+int ClampedTriangles(const Corner q[4], int tw, int th, Corner* out);
 
 } // namespace __VELTRIC__
