@@ -358,8 +358,8 @@ void Pictures(const std::string& dir)
     GRABSPRITE(7, 5, 5, 77, 31);
     // Turned sprites with nearest filtering: with bilinear filtering the
     // 32-bit software GL driver itself gives some turned texels one unit
-    // otherwise, from the same vertices, matrices and texture (the matrices
-    // are the renderer's own, see media/gl_matrix.h).
+    // otherwise, from the same vertices and texture (the corners are turned
+    // by the renderer itself, the same bits on both builds: media/turn.h).
     SMOOTHSHADING(0);
     for (int i = 0; i < 6; ++i) ROTOZOOMSPRITE(7, 420 + 37 * i, 360 + 9 * i, 33.3 + 47.1 * i, 1.37 - 0.11 * i);
     SMOOTHSHADING(1);
