@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +21,17 @@ constexpr int kSide = 2048;
 constexpr std::uint32_t kNoKey = 0x1000000; // above every 24-bit colour: nothing is keyed
 
 // Writes the test pictures once: a soft gradient with noise, the kind of
-// content a game's artwork has.
+// content a game's artwork has. They go into a folder of this run's own, so
+// that two runs at once (two checkouts) neither read nor remove each other's.
 struct Files {
-    std::string png = "/tmp/veltric_bench_2048.png";
-    std::string bmp = "/tmp/veltric_bench_2048.bmp";
+    std::string dir, png, bmp;
     Files()
     {
+        char templ[] = "/tmp/veltric-bench-pictures-XXXXXX";
+        if (!mkdtemp(templ)) std::abort();
+        dir = templ;
+        png = dir + "/2048.png";
+        bmp = dir + "/2048.bmp";
         std::vector<unsigned char> bgra(static_cast<std::size_t>(kSide) * kSide * 4);
         std::vector<unsigned char> bgr(static_cast<std::size_t>(kSide) * kSide * 3);
         unsigned seed = 1;
@@ -52,6 +58,7 @@ struct Files {
     {
         std::remove(png.c_str());
         std::remove(bmp.c_str());
+        rmdir(dir.c_str());
     }
 };
 

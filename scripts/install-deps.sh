@@ -81,11 +81,15 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   package_run "${sudo_cmd[@]}" dpkg --add-architecture i386
   updated=0
 fi
+# The multilib compilers and the shared libraries the 32-bit programs and
+# test helpers load (SDL, SDL_mixer, GL, GLU, X11), at which the sysroot's
+# link files point. libpng, zlib and LZO are linked into every program from
+# the static archives of the development packages below: their runtime
+# packages are not needed (zlib's comes with the GL driver all the same).
 i386_runtime=(
   gcc-multilib g++-multilib
-  libsdl1.2debian:i386 libsdl-mixer1.2:i386 libpng16-16:i386 zlib1g:i386
-  liblzo2-2:i386 libgl1:i386 libglu1-mesa:i386 libgl1-mesa-dri:i386
-  libglx-mesa0:i386 libx11-6:i386
+  libsdl1.2debian:i386 libsdl-mixer1.2:i386 libgl1:i386 libglu1-mesa:i386
+  libgl1-mesa-dri:i386 libglx-mesa0:i386 libx11-6:i386
 )
 install_missing "${i386_runtime[@]}"
 
@@ -96,8 +100,11 @@ i386_dev=(
 )
 i386_dev_all=(x11proto-dev)   # architecture "all": the same files for every build
 # The stamp names what was unpacked, with the versions of the runtime
-# libraries the link files point at: a change of either unpacks again.
-stamp_text="${i386_dev[*]} ${i386_dev_all[*]} $(dpkg-query -W -f='${Version} ' libsdl1.2debian:i386 libsdl-mixer1.2:i386 libpng16-16:i386 libgl1:i386)"
+# libraries the link files point at and of the native development packages
+# whose static archives the native build links (the 32-bit build links the
+# unpacked twins of the same version, so that both write the same files): a
+# change of any unpacks again.
+stamp_text="${i386_dev[*]} ${i386_dev_all[*]} $(dpkg-query -W -f='${Version} ' libsdl1.2debian:i386 libsdl-mixer1.2:i386 libgl1:i386 libpng-dev zlib1g-dev liblzo2-dev)"
 if [ "$(cat "$sysroot/.stamp" 2>/dev/null)" != "$stamp_text" ]; then
   echo "Unpacking the i386 development files into $sysroot"
   apt_update
@@ -111,11 +118,17 @@ if [ "$(cat "$sysroot/.stamp" 2>/dev/null)" != "$stamp_text" ]; then
   rm -rf "$sysroot/debs"
   # The link files (libSDL.so -> libSDL-1.2.so.0 ...) are relative and name
   # runtime files that live in the real /usr/lib/i386-linux-gnu: point the
-  # ones that do not resolve inside the sysroot there.
+  # ones that do not resolve inside the sysroot there. Those of libraries
+  # whose runtime package is not installed (libpng, LZO: linked from their
+  # static archives) are removed, so that a bare -l name finds the archive.
   find "$sysroot" -xtype l | while read -r link; do
     target=$(readlink "$link")
     real=/usr/lib/i386-linux-gnu/$(basename "$target")
-    [ -e "$real" ] && ln -sfn "$real" "$link"
+    if [ -e "$real" ]; then
+      ln -sfn "$real" "$link"
+    else
+      rm -f "$link"
+    fi
   done
   echo "$stamp_text" > "$sysroot/.stamp"
 fi
