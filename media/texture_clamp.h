@@ -26,9 +26,9 @@ struct Corner {
 // the quad's own two triangles.
 //
 // A parallelogram whose s follows one pair of sides and t the other (a
-// stretched sprite or tile) is cut on a grid; where its sides run along the
-// pixel rows and columns, a cut is made only when a pixel centre lies
-// beyond it (positions are taken as pixels, as the 2D projection has them).
+// stretched sprite or tile) is cut on a grid; a cut along a pixel row or
+// column is made only when a pixel centre lies beyond it (positions are
+// taken as pixels, as the 2D projection has them).
 // Any other quad is cut triangle by triangle.
 constexpr int kMaxClampTriangles = 96;
 int ClampedPieces(const Corner q[4], int tw, int th, Corner* out);
