@@ -48,11 +48,11 @@ SinCos TurnRadians(float radians)
 {
     if (!std::isfinite(radians)) return {NAN, NAN};
     // Cody-Waite: x - k pi/2 with pi/2 in three parts, the first two short
-    // enough that k times them is exact for the k of any float a program
-    // turns by (|k| < 2^20; beyond, the angle has no fraction of a turn left).
-    constexpr double kP1 = 1.5707963267341256e+00;  // 33 bits
-    constexpr double kP2 = 6.0771005065061922e-11;  // 33 bits
-    constexpr double kP3 = 2.0222662487959506e-21;
+    // enough that k times them is exact for |k| < 2^20 (|x| below about
+    // 1.6e6; beyond, the products round and the rest loses bits).
+    constexpr double kP1 = 1.57079632673412561417e+00; // 33 bits: 0x1.921fb544p+0
+    constexpr double kP2 = 6.07710050630396597660e-11; // 33 bits: 0x1.0b4611a6p-34
+    constexpr double kP3 = 2.02226624879595063154e-21; // pi/2 - kP1 - kP2
     const double x = radians;
     const double k = std::nearbyint(x * 0.63661977236758134308);
     const double r = ((x - k * kP1) - k * kP2) - k * kP3;
