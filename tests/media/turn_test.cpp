@@ -123,7 +123,7 @@ TEST(Turn, DegreesWithinOneUlpOfTheLibrary)
 
 TEST(Turn, RadiansWithinOneUlpOfTheLibrary)
 {
-    Tally sweep, nearAxes, any;
+    Tally sweep, nearAxes, any, large;
     // Every 1/1024 radian over +-1000 radians.
     for (int i = -1000 * 1024; i <= 1000 * 1024; ++i) {
         const float a = static_cast<float>(i) / 1024.0f;
@@ -137,10 +137,24 @@ TEST(Turn, RadiansWithinOneUlpOfTheLibrary)
         for (int i = 0; i < 7; ++i, a = std::nextafter(a, INFINITY))
             nearAxes.Add(a, TurnRadians(a), WantRadians(a));
     }
+    // The float nearest to a multiple of pi/2 of all: 1.6e-9 from it.
+    const float hardest = std::ldexp(16367173.0f, 72);
+    nearAxes.Add(hardest, TurnRadians(hardest), WantRadians(hardest));
     RandomFloats(2, 200000, 1000.0f, [&](float a) { any.Add(a, TurnRadians(a), WantRadians(a)); });
+    // Floats of every exponent, and successive ones about 2^20 and 2^24,
+    // where the reduction to a quadrant changes its method and where the
+    // floats lose the last fractional bit.
+    RandomFloats(3, 200000, FLT_MAX, [&](float a) { large.Add(a, TurnRadians(a), WantRadians(a)); });
+    for (const float centre : {1048576.0f, -1048576.0f, 16777216.0f}) {
+        float a = centre;
+        for (int i = 0; i < 2048; ++i) a = std::nextafter(a, -INFINITY);
+        for (int i = 0; i < 4096; ++i, a = std::nextafter(a, INFINITY))
+            large.Add(a, TurnRadians(a), WantRadians(a));
+    }
     sweep.Check("1/1024 radian sweep");
     nearAxes.Check("next to multiples of pi/2");
     any.Check("random floats within 1000");
+    large.Check("random floats of any size");
 }
 
 TEST(Turn, QuarterTurnsInDegreesAreExact)
