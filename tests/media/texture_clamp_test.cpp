@@ -325,6 +325,9 @@ std::vector<Quad> SpriteQuads()
                  {{0, 0, lo, -0.1f}, {3, 1, lo, -0.1f}, {4, 20, lo, 1.1f}, {1, 18, lo, 1.1f}}, 16, 16});
     v.push_back({"turned inside the held range",
                  {{10, 0, lo, lo}, {20.5f, 8, 1 - lo, lo}, {12, 19, 1 - lo, 1 - lo}, {1, 9, lo, 1 - lo}}, 16, 16});
+    // Each fan triangle over all nine cells of the held range's grid (the
+    // texture folded over itself): the most pieces.
+    v.push_back({"folded texture", {{0, 0, -3, -3}, {60, 0, 6, -3}, {60, 60, -3, 6}, {0, 60, 9, 1.5f}}, 16, 16});
     v.push_back({"on the held limits", {{0, 0, lo, lo}, {16, 0, 1 - lo, lo}, {16, 16, 1 - lo, 1 - lo}, {0, 16, lo, 1 - lo}},
                  16, 16});
     return v;

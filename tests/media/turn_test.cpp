@@ -35,10 +35,11 @@ std::int64_t Ulps(float a, float b)
     return d < 0 ? -d : d;
 }
 
-// The correctly rounded sine and cosine of a whole multiple of 90 degrees,
-// or of an angle in degrees reduced exactly to (-360, 360), from the long
-// double library (about 11 bits more than double: its rounding to float is
-// the correct one but within about 1e-19 of a half-way point).
+// The correctly rounded sine and cosine of an angle in degrees: exact at
+// whole multiples of 90, elsewhere from the long double library once the
+// angle is reduced exactly to (-360, 360). Long double has 11 bits more than
+// double: its rounding to float is the correct one but within about 1e-19
+// of a half-way point.
 SinCos WantDegrees(float degrees)
 {
     const double d = std::fmod(static_cast<double>(degrees), 360.0); // exact
