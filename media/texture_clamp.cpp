@@ -55,16 +55,18 @@ struct Cut {
 
 // The cuts of the coordinate going from c0 to c1 along the side d (a
 // position vector): the two ends, and where it leaves the held range.
-int CutsAlong(float c0, float c1, Range r, float dx, float dy, float x0, float y0, Cut* cuts)
+// The band it cuts off runs along the other side e (a position vector too).
+int CutsAlong(float c0, float c1, Range r, float dx, float dy, float ex, float ey, float x0, float y0, Cut* cuts)
 {
     int n = 0;
     cuts[n++] = {0.0f, c0};
-    // Whether the band from `from` to `to` (0 .. 1 along the side) holds a
-    // pixel centre. Sides along a row or column of pixels are tested
-    // exactly; slanted ones always are cut.
+    // Whether the band from `from` to `to` (0 .. 1 along the side d) holds a
+    // pixel centre. A band along a pixel column (e vertical) holds the
+    // columns between the x of its ends, whatever the slant of d; one along
+    // a row, the rows between their y. Slanted bands are always cut.
     auto holdsCentre = [&](float from, float to) {
-        if (dy == 0.0f) return CentreBetween(x0 + from * dx, x0 + to * dx);
-        if (dx == 0.0f) return CentreBetween(y0 + from * dy, y0 + to * dy);
+        if (ex == 0.0f) return CentreBetween(x0 + from * dx, x0 + to * dx);
+        if (ey == 0.0f) return CentreBetween(y0 + from * dy, y0 + to * dy);
         return from != to;
     };
     auto outside = [&](float c) { return c < r.lo || c > r.hi; };
@@ -132,10 +134,9 @@ int GridPieces(const Corner q[4], Range rs, Range rt, ClampPiece* out)
     const int alongB = 1 - alongA;
     const Range ra = alongA == 0 ? rs : rt, rb = alongB == 0 ? rs : rt;
     Cut ca[4], cb[4];
-    const int na = CutsAlong(Coord(q[0], alongA), Coord(q[1], alongA), ra, q[1].x - q[0].x, q[1].y - q[0].y,
-                             q[0].x, q[0].y, ca);
-    const int nb = CutsAlong(Coord(q[0], alongB), Coord(q[3], alongB), rb, q[3].x - q[0].x, q[3].y - q[0].y,
-                             q[0].x, q[0].y, cb);
+    const float ax = q[1].x - q[0].x, ay = q[1].y - q[0].y, bx = q[3].x - q[0].x, by = q[3].y - q[0].y;
+    const int na = CutsAlong(Coord(q[0], alongA), Coord(q[1], alongA), ra, ax, ay, bx, by, q[0].x, q[0].y, ca);
+    const int nb = CutsAlong(Coord(q[0], alongB), Coord(q[3], alongB), rb, bx, by, ax, ay, q[0].x, q[0].y, cb);
     int k = 0;
     for (int j = 0; j + 1 < nb; ++j)
         for (int i = 0; i + 1 < na; ++i) {
@@ -158,13 +159,19 @@ using Piece = ClampPiece;
 
 // p cut by the line where the coordinate `axis` equals `value`: the part at
 // or below it and the part at or above it (each with < 3 corners when empty).
+// A part with no corner strictly on its side of the line is empty (its
+// corners lie on the line); a piece wholly on the line is the part below
+// alone, or it would be drawn twice.
 void SplitPiece(const Piece& p, int axis, float value, Piece& below, Piece& above)
 {
     below.n = above.n = 0;
+    bool anyBelow = false, anyAbove = false;
     for (int i = 0; i < p.n; ++i) {
         const Corner& a = p.v[i];
         const Corner& b = p.v[(i + 1) % p.n];
         const float ca = Coord(a, axis), cb = Coord(b, axis);
+        anyBelow = anyBelow || ca < value;
+        anyAbove = anyAbove || ca > value;
         if (ca <= value) below.v[below.n++] = a;
         if (ca >= value) above.v[above.n++] = a;
         if ((ca < value && cb > value) || (ca > value && cb < value)) {
@@ -174,6 +181,10 @@ void SplitPiece(const Piece& p, int axis, float value, Piece& below, Piece& abov
             above.v[above.n++] = m;
         }
     }
+    if (!anyAbove)
+        above.n = 0;
+    else if (!anyBelow)
+        below.n = 0;
 }
 
 int TrianglePieces(const Corner& a, const Corner& b, const Corner& c, Range rs, Range rt, ClampPiece* out)

@@ -32,10 +32,10 @@ constexpr int kMaxClampPieces = 18;
 // as it stands).
 //
 // A parallelogram whose s follows one pair of sides and t the other (a
-// stretched sprite or tile) is cut on a grid into at most 3 x 3 cells;
-// where its sides run along the pixel rows and columns, a cut is made only
-// when a pixel centre lies beyond it (positions are taken as pixels, as the
-// 2D projection has them). Any other quad is cut triangle by triangle.
+// stretched sprite or tile) is cut on a grid into at most 3 x 3 cells; a
+// cut along a pixel row or column is made only when a pixel centre lies
+// beyond it (positions are taken as pixels, as the 2D projection has them).
+// Any other quad is cut triangle by triangle.
 int ClampedPieces(const Corner q[4], int tw, int th, ClampPiece* out);
 
 // The same as triangles, three corners each, in the fan's winding: the

@@ -1,6 +1,8 @@
 #include "media/turn.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace __VELTRIC__ {
 
@@ -30,6 +32,51 @@ SinCos Quadrant(long long q, double r)
     }
 }
 
+// The bits of 2/pi after the binary point, 32 to a word.
+constexpr std::uint32_t kTwoOverPi[7] = {0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0,
+                                         0xDB629599, 0x3C439041, 0xFE5163AB};
+
+// x = q pi/2 + r, |r| <= pi/4, for a float of |x| >= 2^20 (Payne-Hanek).
+// Such an x is a whole number m times 2^e (m < 2^24, -3 <= e <= 104), so
+// the bits of 2/pi worth 2^(2 - e) and more only add multiples of 4 to
+// x 2/pi; the next 128 bits times m, summed exactly as integers, give
+// x 2/pi mod 4 to 62 bits after the point.
+void ReduceLarge(float x, long long& q, double& r)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const std::uint64_t m = (bits & 0x7fffff) | 0x800000;
+    const int e = static_cast<int>((bits >> 23) & 0xff) - 150;
+    int i0 = 0; // the first word whose product with m 2^e is not a multiple of 4
+    while (e - 32 * (i0 + 1) >= 2) ++i0;
+    const int sh = e - 32 * (i0 + 1); // -35 .. 1
+    // n = m (w[i0] 2^96 + w[i0 + 1] 2^64 + w[i0 + 2] 2^32 + w[i0 + 3]), in
+    // 32-bit limbs, the lowest first; x 2/pi = n 2^(sh - 96) + less than 2^-100.
+    std::uint32_t n[6] = {};
+    std::uint64_t carry = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::uint64_t p = m * kTwoOverPi[i0 + 3 - k] + carry;
+        n[k] = static_cast<std::uint32_t>(p);
+        carry = p >> 32;
+    }
+    n[4] = static_cast<std::uint32_t>(carry);
+    // f = (x 2/pi mod 4) 2^62: the 64 bits of n from bit 34 - sh on.
+    const int shift = 34 - sh, w = shift / 32, b = shift % 32;
+    const std::uint64_t lo = n[w] | static_cast<std::uint64_t>(n[w + 1]) << 32;
+    const std::uint64_t f = b == 0 ? lo : (lo >> b) | static_cast<std::uint64_t>(n[w + 2]) << (64 - b);
+    q = static_cast<long long>(f >> 62);
+    std::int64_t rest = static_cast<std::int64_t>(f & ((std::uint64_t(1) << 62) - 1));
+    if (rest >= std::int64_t(1) << 61) { // past half a quadrant: from the next one
+        rest -= std::int64_t(1) << 62;
+        ++q;
+    }
+    r = static_cast<double>(rest) * 0x1p-62 * 1.57079632679489661923;
+    if (x < 0) {
+        q = -q;
+        r = -r;
+    }
+}
+
 } // namespace
 
 SinCos TurnDegrees(float degrees)
@@ -47,12 +94,18 @@ SinCos TurnDegrees(float degrees)
 SinCos TurnRadians(float radians)
 {
     if (!std::isfinite(radians)) return {NAN, NAN};
+    if (std::fabs(radians) >= 1048576.0f) {
+        long long q;
+        double r;
+        ReduceLarge(radians, q, r);
+        return Quadrant((q & 3) + 4, r);
+    }
     // Cody-Waite: x - k pi/2 with pi/2 in three parts, the first two short
-    // enough that k times them is exact for the k of any float a program
-    // turns by (|k| < 2^20; beyond, the angle has no fraction of a turn left).
-    constexpr double kP1 = 1.5707963267341256e+00;  // 33 bits
-    constexpr double kP2 = 6.0771005065061922e-11;  // 33 bits
-    constexpr double kP3 = 2.0222662487959506e-21;
+    // enough that k times them is exact for |k| < 2^20, which holds below
+    // 2^20 radians.
+    constexpr double kP1 = 1.57079632673412561417e+00; // 33 bits: 0x1.921fb544p+0
+    constexpr double kP2 = 6.07710050630396597660e-11; // 33 bits: 0x1.0b4611a6p-34
+    constexpr double kP3 = 2.02226624879595063154e-21; // pi/2 - kP1 - kP2
     const double x = radians;
     const double k = std::nearbyint(x * 0.63661977236758134308);
     const double r = ((x - k * kP1) - k * kP2) - k * kP3;

@@ -3,6 +3,10 @@ veltric_gtest(pictures_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp)
 veltric_gtest(drawing_rules_test LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/drawing_rules_test.cpp)
+veltric_gtest(turn_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/turn_test.cpp)
+veltric_gtest(texture_clamp_test LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/texture_clamp_test.cpp)
 
 veltric_gtest(sprite_table_test LABELS gl
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sprite_table_test.cpp)
