@@ -82,37 +82,45 @@ void RepeatWrap()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
-// The triangles of `n` corners, three each, sent as one GL_TRIANGLES
-// primitive: runs of them join one batch of the GL.
-void EmitTriangles(const Corner* c, int n, bool textured)
+// The convex polygon of n corners as one GL_TRIANGLE_FAN, as the drawing
+// rules send a quad. Fans of consecutive draws share the GL's batch.
+void EmitFan(const Corner* c, int n, bool textured)
 {
-    glBegin(GL_TRIANGLES);
-    for (int i = 0; i < 3 * n; ++i) {
+    glBegin(GL_TRIANGLE_FAN);
+    for (int i = 0; i < n; ++i) {
         if (textured) glTexCoord2f(c[i].s, c[i].t);
         glVertex2f(c[i].x, c[i].y);
     }
     glEnd();
 }
 
-// The quad q (four corners in fan order) as a sprite quad draws it: the
-// fan's two triangles, with the texture coordinates of GL_CLAMP_TO_EDGE
-// when it is filtered bilinearly. `mirrored`: q runs clockwise (one
-// negative side), so the front face follows it for the draw, or the culled
-// 2D state would hide it. (Sending its corners the other way round instead
-// would keep the batch, but moves the texel a pixel centre lying exactly
-// on a texel edge takes under nearest filtering.)
+// The quad q (four corners in fan order) as a sprite quad draws it, with
+// the texture coordinates of GL_CLAMP_TO_EDGE when it is filtered
+// bilinearly: cut into pieces where it samples beyond the edge texels.
+// `mirrored`: q runs clockwise (one negative side), so the front face
+// follows it for the draw, or the culled 2D state would hide it. (Sending
+// its corners the other way round instead would keep the batch, but moves
+// the texel a pixel centre lying exactly on a texel edge takes under
+// nearest filtering.)
 void EmitSpriteQuad(const Corner q[4], const SpriteRecord& s, bool bilinear, bool mirrored)
 {
-    Corner pieces[3 * kMaxClampTriangles];
-    int n = 2;
-    if (bilinear) {
-        n = ClampedTriangles(q, s.texWidth, s.texHeight, pieces);
-    } else {
-        const int order[6] = {0, 1, 2, 0, 2, 3};
-        for (int i = 0; i < 6; ++i) pieces[i] = q[order[i]];
-    }
+    ClampPiece pieces[kMaxClampPieces];
+    const int n = bilinear ? ClampedPieces(q, s.texWidth, s.texHeight, pieces) : 0;
     if (mirrored) glFrontFace(GL_CW);
-    EmitTriangles(pieces, n, true);
+    if (n == 0) {
+        EmitFan(q, 4, true);
+    } else {
+        // The pieces as the triangles of their fans in one primitive: many
+        // small fans in a row cost the GL more than their triangles.
+        glBegin(GL_TRIANGLES);
+        for (int i = 0; i < n; ++i)
+            for (int k = 1; k + 1 < pieces[i].n; ++k)
+                for (const Corner* c : {&pieces[i].v[0], &pieces[i].v[k], &pieces[i].v[k + 1]}) {
+                    glTexCoord2f(c->s, c->t);
+                    glVertex2f(c->x, c->y);
+                }
+        glEnd();
+    }
     if (mirrored) glFrontFace(GL_CCW);
     RepeatWrap();
 }
@@ -330,9 +338,9 @@ void OpenGLDedudeve::RotoSprite(int n, int x, int y, float angle, float scale)
     auto at = [&](float vx, float vy, float u, float v) {
         return Corner{cx + (r.cos * vx + r.sin * vy), cy + (r.cos * vy - r.sin * vx), u, v};
     };
-    const Corner q[6] = {at(-hx, hy, smin, tmin), at(hx, hy, smax, tmin), at(hx, -hy, smax, tmax),
-                         at(-hx, hy, smin, tmin), at(hx, -hy, smax, tmax), at(-hx, -hy, smin, tmax)};
-    EmitTriangles(q, 2, true);
+    const Corner q[4] = {at(-hx, hy, smin, tmin), at(hx, hy, smax, tmin), at(hx, -hy, smax, tmax),
+                         at(-hx, -hy, smin, tmax)};
+    EmitFan(q, 4, true);
     RepeatWrap();
 }
 
@@ -451,9 +459,8 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     const float fw = static_cast<float>(W), fh = static_cast<float>(H);
     float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
     DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, false, [](const float* v, PixelCentres) {
-        const Corner q[6] = {{v[0], v[1], 0, 0}, {v[2], v[3], 0, 0}, {v[4], v[5], 0, 0},
-                             {v[0], v[1], 0, 0}, {v[4], v[5], 0, 0}, {v[6], v[7], 0, 0}};
-        EmitTriangles(q, 2, false);
+        const Corner q[4] = {{v[0], v[1], 0, 0}, {v[2], v[3], 0, 0}, {v[4], v[5], 0, 0}, {v[6], v[7], 0, 0}};
+        EmitFan(q, 4, false);
     });
     // The rectangle is a quad of the bound (if disabled) texture, which the
     // quads leave repeating.
