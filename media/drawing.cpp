@@ -10,11 +10,10 @@
 // the alpha test on. Within that, the draws change as little GL state as
 // they can: the GL batches consecutive immediate-mode primitives until some
 // state changes, and every change costs a draw of its own. So turned
-// sprites are turned here and sent under the unchanged matrices, mirrored
-// ones are sent in the winding that faces the viewer, a texture is never
-// switched to GL_CLAMP_TO_EDGE and back (texture_clamp.h gives the same
-// samples by geometry), and points and lines are moved to the pixel centres
-// by their coordinates rather than by the projection.
+// sprites are turned here and sent under the unchanged matrices, a sprite
+// texture is never switched to GL_CLAMP_TO_EDGE and back (texture_clamp.h
+// gives the same samples by geometry), and points and lines are moved to the
+// pixel centres by their coordinates rather than by the projection.
 #include <SDL_opengl.h>
 
 #include <cmath>
@@ -112,13 +111,13 @@ void EmitSpriteQuad(const Corner q[4], const SpriteRecord& s, bool bilinear, boo
     } else {
         // The pieces as the triangles of their fans in one primitive: many
         // small fans in a row cost the GL more than their triangles.
+        Corner t[3 * kMaxClampTriangles];
+        const int k = PieceTriangles(pieces, n, t);
         glBegin(GL_TRIANGLES);
-        for (int i = 0; i < n; ++i)
-            for (int k = 1; k + 1 < pieces[i].n; ++k)
-                for (const Corner* c : {&pieces[i].v[0], &pieces[i].v[k], &pieces[i].v[k + 1]}) {
-                    glTexCoord2f(c->s, c->t);
-                    glVertex2f(c->x, c->y);
-                }
+        for (int i = 0; i < 3 * k; ++i) {
+            glTexCoord2f(t[i].s, t[i].t);
+            glVertex2f(t[i].x, t[i].y);
+        }
         glEnd();
     }
     if (mirrored) glFrontFace(GL_CCW);

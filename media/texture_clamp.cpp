@@ -249,6 +249,11 @@ int ClampedTriangles(const Corner q[4], int tw, int th, Corner* out)
         for (int i = 0; i < 6; ++i) out[i] = q[order[i]];
         return 2;
     }
+    return PieceTriangles(pieces, n, out);
+}
+
+int PieceTriangles(const ClampPiece* pieces, int n, Corner* out)
+{
     int k = 0;
     for (int i = 0; i < n; ++i) k += FanTriangles(pieces[i].v, pieces[i].n, out + 3 * k);
     return k;

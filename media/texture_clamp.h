@@ -38,10 +38,13 @@ constexpr int kMaxClampPieces = 18;
 // Any other quad is cut triangle by triangle.
 int ClampedPieces(const Corner q[4], int tw, int th, ClampPiece* out);
 
-// The same as triangles, three corners each, in the fan's winding: the
-// quad's own two triangles when nothing is cut. Returns their number (at
-// most kMaxClampTriangles).
+// The n pieces as the triangles of their fans, three corners each, into
+// out; returns their number (at most kMaxClampTriangles for n pieces).
 constexpr int kMaxClampTriangles = 6 * kMaxClampPieces;
+int PieceTriangles(const ClampPiece* pieces, int n, Corner* out);
+
+// ClampedPieces as triangles: the quad's own two triangles when nothing is
+// cut. Returns their number.
 int ClampedTriangles(const Corner q[4], int tw, int th, Corner* out);
 
 } // namespace __VELTRIC__
