@@ -42,7 +42,6 @@ void Dedudeve3D::SpotLt(int n, unsigned long colour, float x, float y, float z, 
         if (lightMask == 0) glDisable(GL_LIGHTING);
         return;
     }
-    // Lit vertices are read before the transform: a run of 2D draws ends.
     glEnable(GL_LIGHTING);
     glEnable(light);
     lightMask = static_cast<std::uint8_t>(lightMask | (1u << i));
