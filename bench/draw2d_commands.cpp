@@ -226,6 +226,14 @@ const Case kCases[] = {
     {"ROTOZOOMSPRITE", kCalls, [](int i, int x, int y) { ROTOZOOMSPRITE(kSprite, x, y, (i % 360) * 1.0, 1.25); }},
     {"ROTOZOOMANIM", kCalls, [](int i, int x, int y) { ROTOZOOMANIM(kTiles, i & 3, x, y, (i % 360) * 1.0, 2.0); }},
     {"DRAWANIM", kCalls, [](int i, int x, int y) { DRAWANIM(kTiles, i & 3, x, y); }},
+    // The same with nearest filtering, the other library's default: no
+    // sample then reaches beyond the edge texels, so no quad is cut.
+    {"STRETCHSPRITE_nearest", kCalls, [](int, int x, int y) { SMOOTHSHADING(0); STRETCHSPRITE(kSprite, x, y, 20, 12); }},
+    {"ZOOMSPRITE_nearest", kCalls,
+     [](int i, int x, int y) { SMOOTHSHADING(0); ZOOMSPRITE(kSprite, x, y, 1.25 - (i & 1) * 0.5, 0.75); }},
+    {"STRETCHANIM_nearest", kCalls, [](int i, int x, int y) { SMOOTHSHADING(0); STRETCHANIM(kTiles, i & 3, x, y, 16, 16); }},
+    {"ROTOZOOMANIM_nearest", kCalls,
+     [](int i, int x, int y) { SMOOTHSHADING(0); ROTOZOOMANIM(kTiles, i & 3, x, y, (i % 360) * 1.0, 2.0); }},
     {"DRAWLINE", kCalls, [](int, int x, int y) { DRAWLINE(x, y, x + 8, y + 5, kGreen); }},
     {"DRAWRECT", kCalls, [](int, int x, int y) { DRAWRECT(x, y, 8, 8, kGreen); }},
     {"SETPIXEL", kCalls, [](int, int x, int y) { SETPIXEL(x, y, kGreen); }},

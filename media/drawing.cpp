@@ -119,6 +119,8 @@ void EmitSpriteQuad(const Corner q[4], const SpriteRecord& s, bool bilinear, boo
             glVertex2f(t[i].x, t[i].y);
         }
         glEnd();
+        // The current texture coordinates the quad's own fan leaves.
+        glTexCoord2f(q[3].s, q[3].t);
     }
     if (mirrored) glFrontFace(GL_CCW);
     RepeatWrap();
@@ -459,6 +461,7 @@ void OpenGLDedudeve::DrawRect(int x, int y, int w, int h, unsigned long c)
     float xy[8] = {fx, fy + fh, fx + fw, fy + fh, fx + fw, fy, fx, fy};
     DrawPrimitive(PrimitiveAlpha(c, m_colorKey, m_alpha), xy, 4, false, [](const float* v, PixelCentres) {
         const Corner q[4] = {{v[0], v[1], 0, 0}, {v[2], v[3], 0, 0}, {v[4], v[5], 0, 0}, {v[6], v[7], 0, 0}};
+        glTexCoord2f(0, 0); // the quad's texture coordinates, with texturing off
         EmitFan(q, 4, false);
     });
     // The rectangle is a quad of the bound (if disabled) texture, which the
