@@ -192,6 +192,9 @@ void DrawPrimitive(GLubyte alpha, float* xy, int n, bool askUnit, Draw draw)
     if (c.byVertex) {
         for (int i = 0; i < 2 * n; ++i) xy[i] += kOffset;
         draw(xy, c);
+        // The projection's way ends in the model-view mode; the GL takes the
+        // mode it already has as no change.
+        glMatrixMode(GL_MODELVIEW);
     } else {
         BeginProjectionOffset();
         draw(xy, c);
