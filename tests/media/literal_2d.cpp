@@ -429,141 +429,103 @@ namespace {
 OpenGLDedudeve& R() { return *__g_pRbow; }
 } // namespace
 
-Draw DRAWSPRITE(int n, int x, int y)
+// A draw that calls the command, or draws with its literal sequence (the
+// picture or the bare shape).
+template <class Command, class Literal> Draw Both(Command command, Literal literal)
 {
     return [=](Way w) {
         if (w == Way::Commands)
-            __VELTRIC__::DRAWSPRITE(n, x, y);
-        else // the position passes through a float
-            DrawSprite(R(), n, static_cast<int>(static_cast<float>(x)), static_cast<int>(static_cast<float>(y)),
-                       w == Way::Shape ? Look::Shape : Look::Drawn);
+            command();
+        else
+            literal(w == Way::Shape ? Look::Shape : Look::Drawn);
     };
+}
+
+Draw DRAWSPRITE(int n, int x, int y)
+{
+    // The position passes through a float.
+    return Both([=] { __VELTRIC__::DRAWSPRITE(n, x, y); }, [=](Look l) {
+        DrawSprite(R(), n, static_cast<int>(static_cast<float>(x)), static_cast<int>(static_cast<float>(y)), l);
+    });
 }
 
 Draw STRETCHSPRITE(int n, int x, int y, int wd, int ht)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::STRETCHSPRITE(n, x, y, wd, ht);
-        else
-            StretchSprite(R(), n, x, y, wd, ht, w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::STRETCHSPRITE(n, x, y, wd, ht); },
+                [=](Look l) { StretchSprite(R(), n, x, y, wd, ht, l); });
 }
 
 Draw ZOOMSPRITE(int n, int x, int y, double sx, double sy)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::ZOOMSPRITE(n, x, y, sx, sy);
-        else
-            ZoomSprite(R(), n, x, y, sx, sy, w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::ZOOMSPRITE(n, x, y, sx, sy); },
+                [=](Look l) { ZoomSprite(R(), n, x, y, sx, sy, l); });
 }
 
 Draw ROTOSPRITE(int n, int x, int y, double angle)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::ROTOSPRITE(n, x, y, angle);
-        else
-            RotoSprite(R(), n, x, y, static_cast<float>(angle), 1.0f, w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::ROTOSPRITE(n, x, y, angle); },
+                [=](Look l) { RotoSprite(R(), n, x, y, static_cast<float>(angle), 1.0f, l); });
 }
 
 Draw ROTOZOOMSPRITE(int n, int x, int y, double angle, double scale)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::ROTOZOOMSPRITE(n, x, y, angle, scale);
-        else
-            RotoSprite(R(), n, x, y, static_cast<float>(angle), static_cast<float>(scale),
-                       w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::ROTOZOOMSPRITE(n, x, y, angle, scale); }, [=](Look l) {
+        RotoSprite(R(), n, x, y, static_cast<float>(angle), static_cast<float>(scale), l);
+    });
 }
 
 Draw DRAWANIM(int n, int tile, int x, int y)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::DRAWANIM(n, tile, x, y);
-        else
-            DrawTile(R(), n, tile, x, y, w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::DRAWANIM(n, tile, x, y); }, [=](Look l) { DrawTile(R(), n, tile, x, y, l); });
 }
 
 Draw STRETCHANIM(int n, int tile, int x, int y, int wd, int ht)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::STRETCHANIM(n, tile, x, y, wd, ht);
-        else
-            StretchTile(R(), n, tile, x, y, wd, ht, w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::STRETCHANIM(n, tile, x, y, wd, ht); },
+                [=](Look l) { StretchTile(R(), n, tile, x, y, wd, ht, l); });
 }
 
 Draw ROTOZOOMANIM(int n, int tile, int x, int y, double angle, double scale)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::ROTOZOOMANIM(n, tile, x, y, angle, scale);
-        else
-            RotoZoomTile(R(), n, tile, x, y, static_cast<float>(angle), static_cast<float>(scale),
-                         w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::ROTOZOOMANIM(n, tile, x, y, angle, scale); }, [=](Look l) {
+        RotoZoomTile(R(), n, tile, x, y, static_cast<float>(angle), static_cast<float>(scale), l);
+    });
 }
 
 Draw DRAWLINE(int x1, int y1, int x2, int y2, int c)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::DRAWLINE(x1, y1, x2, y2, c);
-        else
-            DrawLine(R(), x1, y1, x2, y2, static_cast<unsigned int>(c), w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::DRAWLINE(x1, y1, x2, y2, c); },
+                [=](Look l) { DrawLine(R(), x1, y1, x2, y2, static_cast<unsigned int>(c), l); });
 }
 
 Draw SETPIXEL(int x, int y, int c)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::SETPIXEL(x, y, c);
-        else
-            DrawPixel(R(), x, y, static_cast<unsigned int>(c), w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::SETPIXEL(x, y, c); },
+                [=](Look l) { DrawPixel(R(), x, y, static_cast<unsigned int>(c), l); });
 }
 
 Draw DRAWRECT(int x, int y, int wd, int ht, int c)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::DRAWRECT(x, y, wd, ht, c);
-        else
-            DrawRect(R(), x, y, wd, ht, static_cast<unsigned int>(c), w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::DRAWRECT(x, y, wd, ht, c); },
+                [=](Look l) { DrawRect(R(), x, y, wd, ht, static_cast<unsigned int>(c), l); });
 }
 
 Draw PRINT(const std::string& text, double x, double y)
 {
-    return [=](Way w) {
-        if (w == Way::Commands)
-            __VELTRIC__::PRINT(DGStr(text.c_str()), x, y);
-        else
-            Text2D(R(), __nCurFont, text.c_str(), static_cast<float>(x), static_cast<float>(y), 0.0f,
-                   w == Way::Shape ? Look::Shape : Look::Drawn);
-    };
+    return Both([=] { __VELTRIC__::PRINT(DGStr(text.c_str()), x, y); }, [=](Look l) {
+        Text2D(R(), __nCurFont, text.c_str(), static_cast<float>(x), static_cast<float>(y), 0.0f, l);
+    });
 }
 
 Draw POLYGON(int n, const std::vector<PolyCorner>& corners)
 {
-    return [=](Way w) {
-        if (w == Way::Commands) {
+    return Both(
+        [=] {
             __VELTRIC__::STARTPOLY(n);
             for (const PolyCorner& p : corners) __VELTRIC__::POLYVECTOR(p.x, p.y, p.u, p.v, static_cast<int>(p.c));
             __VELTRIC__::ENDPOLY();
-        } else {
-            Polygon(R(), n, corners, w == Way::Shape ? Look::Shape : Look::Drawn);
-        }
-    };
+        },
+        [=](Look l) { Polygon(R(), n, corners, l); });
 }
 
 Draw ALPHAMODE(double a)
