@@ -30,13 +30,6 @@ namespace __VELTRIC__ {
 
 int g_nTexture = -1;
 
-unsigned int BoundTexture()
-{
-    GLint t = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &t);
-    return static_cast<unsigned int>(t);
-}
-
 bool GetTile(const SpriteRecord& s, int k, TileArea& t)
 {
     t.tw = s.tileWidth;

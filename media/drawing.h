@@ -9,9 +9,6 @@ namespace __VELTRIC__ {
 // when drawing is untextured.
 extern int g_nTexture;
 
-// The texture name bound on the active unit.
-unsigned int BoundTexture();
-
 // A vertex of the polygon list: position in pixels, texture coordinates,
 // colour 0..1 and alpha.
 struct PolyVertex {
